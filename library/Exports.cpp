@@ -1,0 +1,92 @@
+// The six functions the report manager calls. Each request export takes the per-call settings from the
+// record, maps the format name to its entry and hands over to the format's handler. Nothing is thrown
+// across this boundary: whatever a handler did not expect becomes status 1.
+
+#include "ReportFormats.h"
+#include "ReportLibraryInterface.h"
+#include "ReportRequest.h"
+#include "ReportTypes.h"
+#include "StatusMessages.h"
+
+#define TALMR_EXPORT extern "C" __attribute__((visibility("default")))
+
+using namespace talmere;
+
+namespace {
+
+template <typename Body>
+std::int32_t RunRequest(const TReportViewerRequest* record, Body body) noexcept
+{
+    try {
+        if (record == nullptr) {
+            return kStatusUnexpectedException;
+        }
+        const ReportRequest request(*record, ReadCallSettings(*record));
+        const ReportFormatEntry* format = FindReportFormat(request.reportFormat());
+        if (format == nullptr) {
+            return kStatusTypeNotSupported;
+        }
+        return body(*format, request);
+    } catch (...) {
+        return kStatusUnexpectedException;
+    }
+}
+
+std::int32_t RunHandler(const TReportViewerRequest* record, RequestHandler ReportFormatEntry::*handler) noexcept
+{
+    return RunRequest(record, [handler](const ReportFormatEntry& format, const ReportRequest& request) {
+        const RequestHandler run = format.*handler;
+        return run != nullptr ? run(request) : kStatusTypeNotSupported;
+    });
+}
+
+void CopyColumns(int typeId, TReportViewerRequest& record)
+{
+    const ColumnRow& row = ColumnTableRow(typeId);
+    for (int i = 0; i < kRequestColumnCount; ++i) {
+        const ColumnDefinition& column = row[static_cast<std::size_t>(i)];
+        TReportColumnDetail& detail = record.ColumnDetails[i];
+        detail.Caption.assign(column.caption);
+        detail.TitleAlignment.assign(column.caption.empty() ? std::string_view{}
+                                                            : std::string_view(&column.titleAlignment, 1));
+        detail.DataAlignment.assign(column.caption.empty() ? std::string_view{}
+                                                           : std::string_view(&column.dataAlignment, 1));
+        detail.Padding[0] = detail.Padding[1] = detail.Padding[2] = 0;
+        detail.Width = column.width;
+    }
+}
+
+} // namespace
+
+TALMR_EXPORT std::int32_t TALMR_CALL RetrieveListColumnDetails(TReportViewerRequest* record)
+{
+    return RunRequest(record, [record](const ReportFormatEntry& format, const ReportRequest&) {
+        CopyColumns(format.typeId, *record);
+        return static_cast<int>(kStatusSuccess);
+    });
+}
+
+TALMR_EXPORT std::int32_t TALMR_CALL CreateDirectoryListingFile(TReportViewerRequest* record)
+{
+    return RunHandler(record, &ReportFormatEntry::createListing);
+}
+
+TALMR_EXPORT std::int32_t TALMR_CALL GenerateReportFile(TReportViewerRequest* record)
+{
+    return RunHandler(record, &ReportFormatEntry::generateReport);
+}
+
+TALMR_EXPORT std::int32_t TALMR_CALL PerformCustomMatchTest(TReportViewerRequest* record)
+{
+    return RunHandler(record, &ReportFormatEntry::customMatch);
+}
+
+TALMR_EXPORT std::int32_t TALMR_CALL PerformReportPreArchiveTasks(TReportViewerRequest* record)
+{
+    return RunHandler(record, &ReportFormatEntry::preArchive);
+}
+
+TALMR_EXPORT const char* TALMR_CALL GetReportViewerStatusMessage(std::int32_t code)
+{
+    return StatusMessage(code);
+}

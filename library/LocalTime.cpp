@@ -1,0 +1,75 @@
+// The library's only operating-system calls beyond the standard library: local time conversion.
+#include "LocalTime.h"
+
+#include <ctime>
+#include <sys/stat.h>
+
+namespace talmere {
+
+namespace {
+
+std::optional<DateTimeParts>& TestClock()
+{
+    static std::optional<DateTimeParts> now;
+    return now;
+}
+
+std::optional<DateTimeParts> ToLocal(std::time_t seconds)
+{
+    std::tm local{};
+    if (localtime_r(&seconds, &local) == nullptr) {
+        return std::nullopt;
+    }
+    DateTimeParts parts;
+    parts.year = local.tm_year + 1900;
+    parts.month = local.tm_mon + 1;
+    parts.day = local.tm_mday;
+    parts.hour = local.tm_hour;
+    parts.minute = local.tm_min;
+    parts.second = local.tm_sec;
+    parts.millisecond = 0;
+    return parts;
+}
+
+} // namespace
+
+DateTimeParts CurrentLocalDateTime()
+{
+    if (TestClock()) {
+        return *TestClock();
+    }
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    DateTimeParts parts = ToLocal(now.tv_sec).value_or(DateTimeParts{});
+    parts.millisecond = static_cast<int>(now.tv_nsec / 1000000);
+    return parts;
+}
+
+void SetCurrentLocalDateTimeForTesting(std::optional<DateTimeParts> now)
+{
+    TestClock() = now;
+}
+
+std::optional<DateTimeParts> FileLocalDateTime(const std::filesystem::path& path)
+{
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode)) {
+        return std::nullopt;
+    }
+    std::optional<DateTimeParts> parts = ToLocal(info.st_mtim.tv_sec);
+    if (!parts || parts->year < 1980 || parts->year > 2107) {
+        return std::nullopt;
+    }
+    parts->second -= parts->second % 2;
+    return parts;
+}
+
+DateTimeParts FileDateTimeOrNow(const std::filesystem::path& path)
+{
+    if (std::optional<DateTimeParts> parts = FileLocalDateTime(path)) {
+        return *parts;
+    }
+    return CurrentLocalDateTime();
+}
+
+} // namespace talmere

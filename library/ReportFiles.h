@@ -1,0 +1,114 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace talmere {
+
+// A report file read as a stream of bytes through one reused buffer, so memory stays flat whatever the
+// file's size. The byte 26 (Ctrl-Z) ends the file for every reader of report files.
+class ReportInputFile {
+public:
+    static constexpr int kEnd = -1;
+    static constexpr unsigned char kCtrlZ = 26;
+
+    ReportInputFile() = default;
+    ReportInputFile(const ReportInputFile&) = delete;
+    ReportInputFile& operator=(const ReportInputFile&) = delete;
+    ~ReportInputFile() { close(); }
+
+    // Opens a regular file; folders, devices and pipes are refused so that reading never blocks.
+    bool open(const std::filesystem::path& path);
+    void close();
+    bool isOpen() const { return m_file != nullptr; }
+
+    // The next byte (0 to 255), or kEnd.
+    int get()
+    {
+        if (m_pos == m_limit && !refill()) {
+            return kEnd;
+        }
+        const unsigned char c = *m_pos;
+        if (c == kCtrlZ) {
+            m_pos = m_limit;
+            m_ended = true;
+            return kEnd;
+        }
+        ++m_pos;
+        return c;
+    }
+
+    int peek()
+    {
+        if (m_pos == m_limit && !refill()) {
+            return kEnd;
+        }
+        if (*m_pos == kCtrlZ) {
+            m_pos = m_limit;
+            m_ended = true;
+            return kEnd;
+        }
+        return *m_pos;
+    }
+
+    bool atEnd() { return peek() == kEnd; }
+
+    // True when a read failed (as opposed to reaching the end).
+    bool failed() const { return m_failed; }
+
+private:
+    bool refill();
+
+    std::FILE* m_file = nullptr;
+    std::vector<unsigned char> m_buffer;
+    const unsigned char* m_pos = nullptr;
+    const unsigned char* m_limit = nullptr;
+    bool m_ended = false;
+    bool m_failed = false;
+};
+
+// Raised when an output file cannot be written; the exports turn it into a status.
+class ReportOutputError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// A listing or report text file, created anew, written through a buffer. Lines end in CR LF.
+class ReportOutputFile {
+public:
+    ReportOutputFile() = default;
+    ReportOutputFile(const ReportOutputFile&) = delete;
+    ReportOutputFile& operator=(const ReportOutputFile&) = delete;
+    ~ReportOutputFile();
+
+    // False when the file cannot be created.
+    bool create(const std::filesystem::path& path);
+    bool isOpen() const { return m_file != nullptr; }
+
+    // These raise ReportOutputError when the data cannot be written (disk full, file gone).
+    void write(std::string_view text);
+    void writeLine(std::string_view text);
+    void close();
+
+private:
+    std::FILE* m_file = nullptr;
+    std::filesystem::path m_path;
+};
+
+// Copies a file byte for byte over the target, through a temporary file beside it: the target is replaced only
+// by a complete copy, so a failed copy leaves an earlier file in place. False when the copy failed.
+bool CopyFileReplacing(const std::filesystem::path& source, const std::filesystem::path& target);
+
+// Reads one line: up to a line feed (consumed, not stored), the end of the file, or 8192 stored characters,
+// whichever comes first. Carriage returns are dropped wherever they occur; the line ends at its first NUL.
+inline constexpr std::size_t kMaxTextLineLength = 8192;
+void ReadTextLine(ReportInputFile& file, std::string& line);
+std::string ReadTextLine(ReportInputFile& file);
+
+} // namespace talmere

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "ReportViewerRequest.h"
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <utility>
+
+namespace talmere {
+
+// The values every request export takes from the record (and TALMERE.INI) before it looks at anything else.
+struct CallSettings {
+    std::string iniFolder;    // InstallDirectory, where TALMERE.INI lives
+    int pivotYear = 65;       // two-digit years above it are 19yy
+    std::string intermediary; // [General] Intermediary of TALMERE.INI, as read
+};
+
+// Reads the per-call settings of a request; the INI file is read afresh on every call.
+CallSettings ReadCallSettings(const TReportViewerRequest& record);
+
+// One request as a handler sees it: the caller's record and the settings of this call.
+class ReportRequest {
+public:
+    ReportRequest(const TReportViewerRequest& record, CallSettings settings)
+        : m_record(record), m_settings(std::move(settings))
+    {
+    }
+
+    const TReportViewerRequest& record() const { return m_record; }
+    const CallSettings& settings() const { return m_settings; }
+
+    std::string_view reportFormat() const { return m_record.ReportFormat.view(); }
+    std::string_view reportDesc() const { return m_record.ReportDesc.view(); }
+    std::string_view archivePrefix() const { return m_record.ArchivePrefix.view(); }
+    std::string_view pointSize() const { return m_record.PointSize.view(); }
+    std::string_view orientation() const { return m_record.Orientation.view(); }
+    std::string_view reportPathText() const { return m_record.ReportPath.view(); }
+    std::filesystem::path reportPath() const { return std::filesystem::path(reportPathText()); }
+    std::filesystem::path outputPath() const { return std::filesystem::path(m_record.OutputPath.view()); }
+    // Param1 to Param10 and the ten filter values, numbered from 1 as in the configuration.
+    std::string_view param(int number) const;
+    std::string_view filterValue(int number) const;
+
+    // A report path ending in the folder separator names an archive folder.
+    bool namesFolder() const;
+
+private:
+    const TReportViewerRequest& m_record;
+    CallSettings m_settings;
+};
+
+} // namespace talmere

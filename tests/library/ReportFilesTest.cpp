@@ -1,0 +1,177 @@
+#include "ReportFiles.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace talmere;
+
+namespace {
+
+// Every line ReadTextLine gives until the end of the file.
+std::vector<std::string> Lines(std::string_view content)
+{
+    test::TempFolder folder;
+    test::WriteFile(folder / "in.txt", content);
+    ReportInputFile file;
+    EXPECT_TRUE(file.open(folder / "in.txt"));
+    std::vector<std::string> lines;
+    while (!file.atEnd()) {
+        lines.push_back(ReadTextLine(file));
+    }
+    return lines;
+}
+
+} // namespace
+
+TEST(ReadTextLine, SplitsAtLineFeedsAndDropsCarriageReturns)
+{
+    EXPECT_EQ(Lines("one\r\ntwo\nthree"), (std::vector<std::string>{"one", "two", "three"}));
+    EXPECT_EQ(Lines("one\r\n\r\n"), (std::vector<std::string>{"one", ""}));
+    EXPECT_EQ(Lines("a\rb\rc\r"), (std::vector<std::string>{"abc"}));
+    EXPECT_TRUE(Lines("").empty());
+}
+
+TEST(ReadTextLine, CtrlZEndsTheFile)
+{
+    EXPECT_EQ(Lines("one\r\ntw\x1Ao\r\nthree\r\n"), (std::vector<std::string>{"one", "tw"}));
+    EXPECT_TRUE(Lines("\x1A"
+                      "after")
+                    .empty());
+}
+
+TEST(ReadTextLine, LongLinesComeInPiecesOf8192)
+{
+    const std::string longLine(8192 * 2 + 5, 'x');
+    const std::vector<std::string> lines = Lines(longLine + "\r\nnext\r\n");
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[0].size(), 8192u);
+    EXPECT_EQ(lines[1].size(), 8192u);
+    EXPECT_EQ(lines[2], "xxxxx");
+    EXPECT_EQ(lines[3], "next");
+
+    // Exactly 8192 characters: the line feed that follows is read as an empty line of its own.
+    EXPECT_EQ(Lines(std::string(8192, 'y') + "\nz").size(), 3u);
+
+    // Carriage returns do not count towards the 8192.
+    std::string withReturns;
+    for (int i = 0; i < 8192; ++i) {
+        withReturns += "y\r";
+    }
+    EXPECT_EQ(Lines(withReturns + "\n"), (std::vector<std::string>{std::string(8192, 'y'), ""}));
+}
+
+TEST(ReadTextLine, ALineEndsAtItsFirstNulButIsReadToItsEnd)
+{
+    EXPECT_EQ(Lines(std::string("ab\0cd\r\nef", 9)), (std::vector<std::string>{"ab", "ef"}));
+    // Characters after the NUL still count towards the 8192 of one piece.
+    std::string line = "a" + std::string(1, '\0') + std::string(8195, 'b') + "\n";
+    EXPECT_EQ(Lines(line), (std::vector<std::string>{"a", "bbbbb"}));
+}
+
+TEST(ReportInputFile, RefusesFoldersAndMissingFiles)
+{
+    test::TempFolder folder;
+    ReportInputFile file;
+    EXPECT_FALSE(file.open(folder.path()));
+    EXPECT_FALSE(file.open(folder / "missing"));
+    EXPECT_EQ(file.get(), ReportInputFile::kEnd);
+    const std::filesystem::path pipe = folder / "pipe";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    EXPECT_FALSE(file.open(pipe)); // would block forever if opened for reading
+}
+
+TEST(ReportInputFile, ReadsAcrossItsBufferWithoutLosingBytes)
+{
+    test::TempFolder folder;
+    std::string content;
+    for (int i = 0; i < 700000; ++i) {
+        content.push_back(static_cast<char>('A' + i % 26));
+    }
+    test::WriteFile(folder / "big", content);
+    ReportInputFile file;
+    ASSERT_TRUE(file.open(folder / "big"));
+    std::string read;
+    for (int c = file.get(); c != ReportInputFile::kEnd; c = file.get()) {
+        read.push_back(static_cast<char>(c));
+    }
+    EXPECT_EQ(read, content);
+    EXPECT_FALSE(file.failed());
+}
+
+TEST(ReportOutputFile, ReportsAFileThatCannotBeCreated)
+{
+    test::TempFolder folder;
+    ReportOutputFile out;
+    EXPECT_FALSE(out.create(folder / "missing" / "out.txt"));
+    EXPECT_THROW(out.write("x"), ReportOutputError);
+}
+
+namespace {
+
+// Runs the body in a child process whose files may not grow beyond limitBytes, the way a full disk stops a
+// write; answers the child's exit code.
+template <typename Body>
+int WithFileSizeLimit(rlim_t limitBytes, Body body)
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{limitBytes, limitBytes};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        ::_exit(body());
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+} // namespace
+
+TEST(ReportOutputFile, ADiskThatFillsUpIsAnErrorNotSilence)
+{
+    test::TempFolder folder;
+    const std::filesystem::path path = folder / "out.txt";
+    const int code = WithFileSizeLimit(4096, [&] {
+        try {
+            ReportOutputFile out;
+            if (!out.create(path)) {
+                return 2;
+            }
+            for (int i = 0; i < 1000; ++i) {
+                out.writeLine("a line of report text that will not fit");
+            }
+            out.close();
+            return 0;
+        } catch (const ReportOutputError&) {
+            return 1;
+        }
+    });
+    EXPECT_EQ(code, 1);
+}
+
+TEST(CopyFileReplacing, ReplacesOnlyWithACompleteCopy)
+{
+    test::TempFolder folder;
+    test::WriteFile(folder / "source", std::string(20000, 's'));
+    test::WriteFile(folder / "target", "earlier report");
+
+    const int code =
+        WithFileSizeLimit(8192, [&] { return CopyFileReplacing(folder / "source", folder / "target") ? 0 : 1; });
+    EXPECT_EQ(code, 1);
+    EXPECT_EQ(test::ReadFile(folder / "target"), "earlier report");
+    // No half-written file is left behind.
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.path())) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"source", "target"}));
+
+    EXPECT_TRUE(CopyFileReplacing(folder / "source", folder / "target"));
+    EXPECT_EQ(test::ReadFile(folder / "target"), std::string(20000, 's'));
+}
