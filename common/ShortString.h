@@ -24,7 +24,9 @@ struct ShortString {
     void assign(std::string_view value)
     {
         const std::size_t n = std::min(value.size(), Capacity);
-        std::memcpy(chars, value.data(), n);
+        if (n > 0) {
+            std::memcpy(chars, value.data(), n);
+        }
         std::memset(chars + n, 0, Capacity - n);
         length = static_cast<unsigned char>(n);
     }

@@ -14,8 +14,8 @@ public:
     DynamicLibrary& operator=(DynamicLibrary&& other) noexcept;
     ~DynamicLibrary() { unload(); }
 
-    // A plain name is looked up by the system's search (beside the executable through its run path first);
-    // a name with a folder separator is a path, relative ones from the current folder.
+    // A plain name is looked up in the executable's folder first, then by the system's search; a name with
+    // a folder separator is a path, relative ones from the current folder.
     bool load(const std::string& nameOrPath);
     void unload();
     bool isLoaded() const { return m_handle != nullptr; }
@@ -27,6 +27,8 @@ public:
     const std::string& errorText() const { return m_error; }
 
 private:
+    bool open(const std::string& path);
+
     void* m_handle = nullptr;
     std::string m_error;
 };
