@@ -90,6 +90,19 @@ DateTimeParts DecodeDateTime(double value)
     return parts;
 }
 
+DateTimeParts FromCalendarTime(const std::tm& tm)
+{
+    DateTimeParts parts;
+    parts.year = tm.tm_year + 1900;
+    parts.month = tm.tm_mon + 1;
+    parts.day = tm.tm_mday;
+    parts.hour = tm.tm_hour;
+    parts.minute = tm.tm_min;
+    parts.second = tm.tm_sec;
+    parts.millisecond = 0;
+    return parts;
+}
+
 int ExpandTwoDigitYear(int twoDigitYear, int pivotYear)
 {
     return twoDigitYear > pivotYear ? 1900 + twoDigitYear : 2000 + twoDigitYear;

@@ -2,6 +2,8 @@
 
 // Dates as the system exchanges them: a day count since 30 December 1899 with the time of day as fraction.
 
+#include <ctime>
+
 namespace talmere {
 
 struct DateTimeParts {
@@ -26,6 +28,9 @@ DateTimeParts DateFromDayNumber(long dayNumber);
 double EncodeDateTime(const DateTimeParts& parts);
 // Negative values keep the time as a positive fraction of the day, as day counts before 1899 do.
 DateTimeParts DecodeDateTime(double value);
+
+// The calendar fields of a broken-down time from the C library.
+DateTimeParts FromCalendarTime(const std::tm& tm);
 
 // Two-digit years: a year above the pivot is 19yy, otherwise 20yy.
 int ExpandTwoDigitYear(int twoDigitYear, int pivotYear);

@@ -20,15 +20,7 @@ std::optional<DateTimeParts> ToLocal(std::time_t seconds)
     if (localtime_r(&seconds, &local) == nullptr) {
         return std::nullopt;
     }
-    DateTimeParts parts;
-    parts.year = local.tm_year + 1900;
-    parts.month = local.tm_mon + 1;
-    parts.day = local.tm_mday;
-    parts.hour = local.tm_hour;
-    parts.minute = local.tm_min;
-    parts.second = local.tm_sec;
-    parts.millisecond = 0;
-    return parts;
+    return FromCalendarTime(local);
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "DynamicLibrary.h"
 
+#include "SystemInfo.h"
+
 #include <dlfcn.h>
 #include <unistd.h>
 #include <utility>
@@ -20,21 +22,6 @@ DynamicLibrary& DynamicLibrary::operator=(DynamicLibrary&& other) noexcept
     }
     return *this;
 }
-
-namespace {
-
-std::string ExecutableFolder()
-{
-    char buffer[4096];
-    const ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-    if (n <= 0) {
-        return {};
-    }
-    std::string path(buffer, static_cast<std::size_t>(n));
-    return path.substr(0, path.rfind('/') + 1);
-}
-
-} // namespace
 
 bool DynamicLibrary::load(const std::string& nameOrPath)
 {

@@ -4,12 +4,11 @@
 #include "DayDate.h"
 #include "ReportLibraryClient.h"
 #include "ReportLibraryInterface.h"
+#include "SystemInfo.h"
 #include "TextUtil.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -17,7 +16,6 @@
 #include <optional>
 #include <string>
 #include <system_error>
-#include <unistd.h>
 #include <vector>
 
 using namespace talmere;
@@ -168,28 +166,6 @@ std::string WithSeparator(std::string folder)
     return folder;
 }
 
-std::string ProgramFolder()
-{
-    std::error_code error;
-    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-    return error ? std::string() : WithSeparator(self.parent_path().string());
-}
-
-double NowAsDayNumber()
-{
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    DateTimeParts parts;
-    parts.year = local.tm_year + 1900;
-    parts.month = local.tm_mon + 1;
-    parts.day = local.tm_mday;
-    parts.hour = local.tm_hour;
-    parts.minute = local.tm_min;
-    parts.second = local.tm_sec;
-    return EncodeDateTime(parts);
-}
-
 TReportViewerRequest BuildRequest(const Options& options)
 {
     TReportViewerRequest request;
@@ -200,9 +176,9 @@ TReportViewerRequest BuildRequest(const Options& options)
     SetText(request.InstallDirectory, installDir, "the install folder");
     SetText(request.DataDirectory, installDir, "the install folder");
     SetText(request.ServerDirectory, installDir, "the install folder");
-    request.ProgramDirectory.assign(ProgramFolder());
+    request.ProgramDirectory.assign(platform::ExecutableFolder());
     request.CenturyDatePivotYear = options.pivot;
-    request.RequestTime = NowAsDayNumber();
+    request.RequestTime = EncodeDateTime(platform::LocalNow());
     SetText(request.ReportFormat, options.format, "the format");
     SetText(request.ReportDesc, options.desc, "the description");
     request.ReportContext.assign("BOTH");
@@ -235,26 +211,16 @@ TReportViewerRequest BuildRequest(const Options& options)
 // A file of our own for the library to write into, removed again when done.
 class TemporaryOutput {
 public:
-    TemporaryOutput()
-    {
-        const char* folder = std::getenv("TMPDIR");
-        std::string pattern = std::string(folder != nullptr && *folder != '\0' ? folder : "/tmp") + "/talmrXXXXXX";
-        const int fd = ::mkstemp(pattern.data());
-        if (fd < 0) {
-            throw std::runtime_error("cannot create a temporary file in " + pattern);
-        }
-        ::close(fd);
-        m_path = pattern;
-    }
+    TemporaryOutput() : m_path(platform::CreateTemporaryFile("talmr")) {}
     ~TemporaryOutput()
     {
         std::error_code error;
         std::filesystem::remove(m_path, error);
     }
-    const std::string& path() const { return m_path; }
+    std::string path() const { return m_path.string(); }
 
 private:
-    std::string m_path;
+    std::filesystem::path m_path;
 };
 
 bool CopyToStandardOutput(const std::string& path)

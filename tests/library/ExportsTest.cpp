@@ -2,6 +2,7 @@
 
 #include "DynamicLibrary.h"
 #include "ReportLibraryInterface.h"
+#include "StatusMessages.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -244,4 +245,17 @@ TEST(Exports, TheLibraryIsGoneAfterEachCall)
     if (still != nullptr) {
         ::dlclose(still);
     }
+}
+
+TEST(ProcessErrors, TheLastTextIsKeptUntilAHandlerSetsANewOne)
+{
+    // Linked in: the state a loaded library keeps between two calls.
+    EXPECT_EQ(talmere::ReportProcessError("ANSI-864 Process Error: [Field count overflow: Segment MSG]"),
+              kStatusProcessError);
+    EXPECT_STREQ(talmere::StatusMessage(kStatusProcessError),
+                 "ANSI-864 Process Error: [Field count overflow: Segment MSG]");
+    EXPECT_STREQ(talmere::StatusMessage(kStatusSuccess), "Report viewer operation completed successfully.");
+    EXPECT_STREQ(talmere::StatusMessage(kStatusProcessError),
+                 "ANSI-864 Process Error: [Field count overflow: Segment MSG]");
+    talmere::SetLastProcessError("");
 }

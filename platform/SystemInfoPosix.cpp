@@ -1,0 +1,48 @@
+#include "SystemInfo.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <ctime>
+#include <system_error>
+#include <unistd.h>
+
+namespace talmere::platform {
+
+DateTimeParts LocalNow()
+{
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    std::tm local{};
+    if (::localtime_r(&now.tv_sec, &local) == nullptr) {
+        return DateTimeParts{};
+    }
+    DateTimeParts parts = FromCalendarTime(local);
+    parts.millisecond = static_cast<int>(now.tv_nsec / 1000000);
+    return parts;
+}
+
+std::string ExecutableFolder()
+{
+    char buffer[4096];
+    const ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+    if (n <= 0) {
+        return {};
+    }
+    const std::string path(buffer, static_cast<std::size_t>(n));
+    return path.substr(0, path.rfind('/') + 1);
+}
+
+std::filesystem::path CreateTemporaryFile(const std::string& prefix)
+{
+    const char* folder = std::getenv("TMPDIR");
+    std::string pattern = (folder != nullptr && *folder != '\0') ? folder : "/tmp";
+    pattern += "/" + prefix + "XXXXXX";
+    const int fd = ::mkstemp(pattern.data());
+    if (fd < 0) {
+        throw std::system_error(errno, std::generic_category(), "cannot create a temporary file in " + pattern);
+    }
+    ::close(fd);
+    return pattern;
+}
+
+} // namespace talmere::platform
