@@ -31,3 +31,7 @@ for file in "$install"/mailbox/*.TXT; do
     section "Report of $(basename "$file")"
     "$tool" report TEXT "$file" --install-dir "$install"
 done
+
+# X12 reports.
+
+# Clearinghouse and payer reports.
