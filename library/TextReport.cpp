@@ -1,7 +1,7 @@
 #include "TextReport.h"
 
 #include "Formatting.h"
-#include "LocalTime.h"
+#include "OperatingSystem.h"
 #include "ReportFiles.h"
 #include "ReportLibraryInterface.h"
 #include "ReportWriting.h"

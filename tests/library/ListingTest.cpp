@@ -1,6 +1,6 @@
 // The directory listing driver and the listing lines of text report types.
 
-#include "LocalTime.h"
+#include "OperatingSystem.h"
 #include "ReportLibraryInterface.h"
 #include "ReportWriting.h"
 #include "TestSupport.h"

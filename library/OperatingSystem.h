@@ -1,5 +1,7 @@
 #pragma once
 
+// What the library needs of the operating system beyond the standard library, all in one place.
+
 #include "DayDate.h"
 
 #include <filesystem>

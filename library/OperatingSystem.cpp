@@ -1,5 +1,5 @@
-// The library's only operating-system calls beyond the standard library: local time conversion.
-#include "LocalTime.h"
+// The library's only operating-system calls beyond the standard library: the clock and local time.
+#include "OperatingSystem.h"
 
 #include <ctime>
 #include <sys/stat.h>
