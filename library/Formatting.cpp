@@ -40,4 +40,9 @@ std::string FormatDisplayTime(const DateTimeParts& t)
     return Format("%02d:%02d", t.hour, t.minute);
 }
 
+std::string FormatLongTime(const DateTimeParts& t)
+{
+    return Format("%02d:%02d:%02d", t.hour, t.minute, t.second);
+}
+
 } // namespace talmere

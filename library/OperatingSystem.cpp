@@ -1,8 +1,12 @@
-// The library's only operating-system calls beyond the standard library: the clock and local time.
+// The library's only operating-system calls beyond the standard library: the clock, local time and the
+// creation of temporary files.
 #include "OperatingSystem.h"
 
 #include <ctime>
+#include <string>
 #include <sys/stat.h>
+#include <system_error>
+#include <unistd.h>
 
 namespace talmere {
 
@@ -62,6 +66,23 @@ DateTimeParts FileDateTimeOrNow(const std::filesystem::path& path)
         return *parts;
     }
     return CurrentLocalDateTime();
+}
+
+std::filesystem::path CreateTemporaryFile(std::string_view prefix)
+{
+    std::error_code error;
+    const std::filesystem::path folder = std::filesystem::temp_directory_path(error);
+    if (error || folder.empty()) {
+        return {};
+    }
+    std::string pattern = (folder / prefix).string() + "XXXXXX";
+    // mkstemp creates the file with O_EXCL and mode 0600.
+    const int fd = ::mkstemp(pattern.data());
+    if (fd < 0) {
+        return {};
+    }
+    ::close(fd);
+    return pattern;
 }
 
 } // namespace talmere

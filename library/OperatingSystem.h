@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <string_view>
 
 namespace talmere {
 
@@ -20,5 +21,10 @@ std::optional<DateTimeParts> FileLocalDateTime(const std::filesystem::path& path
 
 // The date a listing gives a file: its own time, or the current time when that cannot be read.
 DateTimeParts FileDateTimeOrNow(const std::filesystem::path& path);
+
+// A new, empty file in the system's temporary folder whose name is the prefix followed by characters chosen
+// at random. The name is claimed atomically, so a file that someone else placed there beforehand is never
+// opened; the file is readable by its owner only. An empty path when the folder or the file cannot be made.
+std::filesystem::path CreateTemporaryFile(std::string_view prefix);
 
 } // namespace talmere

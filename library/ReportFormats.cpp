@@ -3,6 +3,7 @@
 #include "ReportLibraryInterface.h"
 #include "ReportTypes.h"
 #include "TextReport.h"
+#include "clearinghouse/AvailityIbr.h"
 
 #include <array>
 
@@ -27,7 +28,7 @@ constexpr std::array<ReportFormatEntry, 15> kReportFormats{{
     {"COPY", kTypeCopy, AnswerSuccess, AnswerSuccess, nullptr, AnswerSuccess},
     {"MOVE", kTypeMove, AnswerSuccess, AnswerSuccess, nullptr, AnswerSuccess},
     {"DELETE", kTypeDelete, AnswerSuccess, AnswerSuccess, nullptr, AnswerSuccess},
-    {"AVAILITY_IBR", kTypeAvailityIbr, nullptr, nullptr, AnswerNoCustomMatch, AnswerSuccess},
+    {"AVAILITY_IBR", kTypeAvailityIbr, CreateIbrListing, GenerateIbrReport, AnswerNoCustomMatch, AnswerSuccess},
     {"AVAILITY_EBR", kTypeAvailityEbr, nullptr, nullptr, AnswerNoCustomMatch, AnswerSuccess},
     {"AVAILITY_DPR", kTypeAvailityDpr, nullptr, nullptr, AnswerNoCustomMatch, AnswerSuccess},
     {"ANSI_864", kTypeAnsi864, nullptr, nullptr, AnswerNoCustomMatch, AnswerSuccess},

@@ -1,0 +1,117 @@
+#pragma once
+
+// The record conventions of the Availity batch reports: one record per line, a record type before the first
+// "|", then "|"-separated fields. Also the value rules that the IBR, EBR and DPR reports share (dates,
+// amounts, status codes, the allowed record sequence) and the line reader that skips empty lines.
+
+#include "DayDate.h"
+#include "ReportFiles.h"
+
+#include <cstdint>
+#include <initializer_list>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace talmere {
+
+// Removes leading blanks and control characters; trailing ones stay.
+std::string_view TrimLeftBlanks(std::string_view text);
+
+// Takes the record type off the front of a line: the text before the first "|", trimmed and upper-cased,
+// removed from the line together with its "|". Empty when the line has no "|" or the type is not one of the
+// given record types.
+std::string ReadRecordType(std::string_view& line, std::initializer_list<std::string_view> recordTypes);
+
+// Takes the next field off the line: the text up to the next "|" with leading blanks removed, taken from the
+// line with its "|". When no "|" is left, a field that must be followed by one fails; any other field is the
+// rest of the line, after which the line is empty (so later fields read as empty).
+bool NextRecordField(std::string_view& line, bool needsBar, std::string& field);
+// The same with the field taken exactly as it stands between the bars.
+bool NextExactRecordField(std::string_view& line, bool needsBar, std::string& field);
+
+// Claim dates: eight digits (year, month, day) or "yyyy-mm-dd" with any non-digit separators become
+// "mm/dd/yyyy"; anything else stays as it is.
+std::string ReformatAvailityDate(std::string_view text);
+
+// Amounts: trimmed; empty gives "NA"; a whole number gets ".00".
+std::string FormatAvailityAmount(std::string_view text);
+
+// A selection value turned into the "|"-joined list of status codes it names: upper-cased, split at blanks,
+// ",", ";" and "|". A list that names "NA" also matches an empty code.
+std::string StatusCodeList(std::string_view selectionValue);
+bool InStatusCodeList(std::string_view code, std::string_view list);
+
+// "A (accepted)", "R (rejected)", "W (warning)", "I (informational)"; other codes as they are.
+std::string AvailityStatusText(std::string_view code);
+
+// The date and time received of a file record: year, month and day at positions 1-4, 6-7 and 9-10 of the
+// date field, hour, minute and second at 1-2, 4-5 and 7-8 of the time field. Nothing when a part is not a
+// number or the parts form no valid date or time.
+std::optional<DateTimeParts> ReadAvailityDateTime(std::string_view date, std::string_view time);
+
+// The digits of a text that holds only digits, as a number; nothing for any other text (or an empty one).
+std::optional<int> ReadDigits(std::string_view text);
+
+// A count as the listings add them up: a whole number after trimming, 0 when it is empty or not one.
+std::int64_t ReadCount(std::string_view text);
+
+// Whether a field counts as shown in a report: not empty and not exactly "NA".
+bool IsShown(std::string_view value);
+
+// The selection test "begins with": the start of the field equals the (trimmed) value, ignoring case.
+bool BeginsWithNoCase(std::string_view field, std::string_view prefix);
+
+// The record types that may come next in a file, kept as a "|"-joined list.
+class AllowedRecords {
+public:
+    explicit AllowedRecords(std::initializer_list<std::string_view> types) { allow(types); }
+    void allow(std::initializer_list<std::string_view> types);
+    bool contains(std::string_view type) const;
+
+private:
+    std::string m_joined;
+};
+
+// The records of a report file: its lines trimmed, with empty lines (and, for the DPR report, lines that
+// begin with "-") skipped.
+class RecordLineReader {
+public:
+    RecordLineReader(ReportInputFile& file, bool skipDashLines = false) : m_file(file), m_skipDashLines(skipDashLines)
+    {
+    }
+
+    // The next record line, trimmed; false at the end of the file.
+    bool next(std::string_view& line);
+
+private:
+    ReportInputFile& m_file;
+    bool m_skipDashLines;
+    std::string m_line;
+};
+
+// Builds one report line in a buffer that is kept from line to line: a label left-justified in its width,
+// then pieces of value, some of them padded or cut to a width.
+class ReportLine {
+public:
+    ReportLine& start(std::string_view label, int labelWidth);
+    ReportLine& text(std::string_view value);
+    // Left-justified in exactly width characters: padded with spaces, or cut to its first width characters.
+    ReportLine& left(std::string_view value, std::size_t width);
+    // Right-justified in exactly width characters, or cut to its first width characters.
+    ReportLine& right(std::string_view value, std::size_t width);
+    ReportLine& spaces(std::size_t count);
+    void writeTo(ReportOutputFile& out) const { out.writeLine(m_line); }
+
+private:
+    std::string m_line;
+};
+
+// The widths of a report: labels are left-justified in labelWidth characters, wrapped values are cut into
+// pieces of at most wrapWidth characters.
+struct ReportWidths {
+    int labelWidth = 20;
+    int wrapWidth = 58;
+};
+
+} // namespace talmere
