@@ -3,7 +3,13 @@
 #include "ReportLibraryInterface.h"
 #include "ReportTypes.h"
 #include "TextReport.h"
+#include "clearinghouse/AvailityDpr.h"
+#include "clearinghouse/AvailityEbr.h"
 #include "clearinghouse/AvailityIbr.h"
+#include "payers/AlabamaMedicaidBrf.h"
+#include "payers/BcbsmnReport.h"
+#include "payers/BcbstxReport.h"
+#include "x12/X12Handlers.h"
 
 #include <array>
 
@@ -25,20 +31,25 @@ namespace {
 // name and columns are known before its reader is.
 constexpr std::array<ReportFormatEntry, 15> kReportFormats{{
     {"TEXT", kTypeText, CreateTextListing, CopyTextReport, AnswerNoCustomMatch, AnswerSuccess},
-    {"COPY", kTypeCopy, AnswerSuccess, AnswerSuccess, nullptr, AnswerSuccess},
-    {"MOVE", kTypeMove, AnswerSuccess, AnswerSuccess, nullptr, AnswerSuccess},
-    {"DELETE", kTypeDelete, AnswerSuccess, AnswerSuccess, nullptr, AnswerSuccess},
+    {"COPY", kTypeCopy, AnswerSuccess, AnswerSuccess, x12ident::MatchX12Content, AnswerSuccess},
+    {"MOVE", kTypeMove, AnswerSuccess, AnswerSuccess, x12ident::MatchX12Content, AnswerSuccess},
+    {"DELETE", kTypeDelete, AnswerSuccess, AnswerSuccess, x12ident::MatchX12Content, AnswerSuccess},
     {"AVAILITY_IBR", kTypeAvailityIbr, CreateIbrListing, GenerateIbrReport, AnswerNoCustomMatch, AnswerSuccess},
-    {"AVAILITY_EBR", kTypeAvailityEbr, nullptr, nullptr, AnswerNoCustomMatch, AnswerSuccess},
-    {"AVAILITY_DPR", kTypeAvailityDpr, nullptr, nullptr, AnswerNoCustomMatch, AnswerSuccess},
-    {"ANSI_864", kTypeAnsi864, nullptr, nullptr, AnswerNoCustomMatch, AnswerSuccess},
-    {"ANSI_997", kTypeAnsi99x, nullptr, nullptr, nullptr, AnswerSuccess},
-    {"ANSI_999", kTypeAnsi99x, nullptr, nullptr, nullptr, AnswerSuccess},
-    {"ANSI_99X", kTypeAnsi99x, nullptr, nullptr, nullptr, AnswerSuccess},
-    {"BCBSMN_TEXT", kTypeBcbsmnText, nullptr, nullptr, nullptr, nullptr},
-    {"BCBSMN_2_TEXT", kTypeBcbsmn2Text, nullptr, CopyTextReport, AnswerNoCustomMatch, AnswerSuccess},
-    {"BCBSTX_TEXT", kTypeBcbstxText, nullptr, nullptr, AnswerNoCustomMatch, AnswerSuccess},
-    {"ALABAMA_MEDICAID_BRF", kTypeAlabamaMedicaidBrf, nullptr, nullptr, AnswerNoCustomMatch, AnswerSuccess},
+    {"AVAILITY_EBR", kTypeAvailityEbr, CreateEbrListing, GenerateEbrReport, AnswerNoCustomMatch, AnswerSuccess},
+    {"AVAILITY_DPR", kTypeAvailityDpr, CreateDprListing, GenerateDprReport, AnswerNoCustomMatch, AnswerSuccess},
+    {"ANSI_864", kTypeAnsi864, ansi864::CreateTextMessageListing, ansi864::GenerateTextMessageReport,
+     AnswerNoCustomMatch, AnswerSuccess},
+    {"ANSI_997", kTypeAnsi99x, ansi99x::CreateAcknowledgmentListing, ansi99x::GenerateAcknowledgmentReport,
+     ansi99x::MatchAcknowledgmentClaimType, AnswerSuccess},
+    {"ANSI_999", kTypeAnsi99x, ansi99x::CreateAcknowledgmentListing, ansi99x::GenerateAcknowledgmentReport,
+     ansi99x::MatchAcknowledgmentClaimType, AnswerSuccess},
+    {"ANSI_99X", kTypeAnsi99x, ansi99x::CreateAcknowledgmentListing, ansi99x::GenerateAcknowledgmentReport,
+     ansi99x::MatchAcknowledgmentClaimType, AnswerSuccess},
+    {"BCBSMN_TEXT", kTypeBcbsmnText, CreateBcbsmnListing, GenerateBcbsmnReport, MatchBcbsmnName, StampReceivedName},
+    {"BCBSMN_2_TEXT", kTypeBcbsmn2Text, CreateBcbsmn2Listing, CopyTextReport, AnswerNoCustomMatch, AnswerSuccess},
+    {"BCBSTX_TEXT", kTypeBcbstxText, CreateBcbstxListing, GenerateBcbstxReport, AnswerNoCustomMatch, AnswerSuccess},
+    {"ALABAMA_MEDICAID_BRF", kTypeAlabamaMedicaidBrf, CreateBrfListing, GenerateBrfReport, AnswerNoCustomMatch,
+     AnswerSuccess},
 }};
 
 } // namespace

@@ -14,30 +14,13 @@ namespace {
 constexpr int kIbrLabelWidth = 20;
 constexpr int kIbrSelectionCount = 5;
 
-// Reads fields in order until the first one that fails.
-class FieldSequence {
-public:
-    explicit FieldSequence(std::string_view line) : m_line(line) {}
-    FieldSequence& operator()(std::string& field, bool needsBar)
-    {
-        m_ok = m_ok && NextRecordField(m_line, needsBar, field);
-        return *this;
-    }
-    bool ok() const { return m_ok; }
+} // namespace
 
-private:
-    std::string_view m_line;
-    bool m_ok = true;
-};
-
-// "count in 22, Charges: and charges right in 14", the totals lines of files and payers.
 void WriteTotalsLine(ReportOutputFile& out, ReportLine& line, std::string_view label, std::string_view count,
                      std::string_view charges)
 {
     line.start(label, kIbrLabelWidth).left(count, 22).text(" Charges: ").right(charges, 14).writeTo(out);
 }
-
-} // namespace
 
 std::string IbrRecordReader::read(std::string_view line)
 {
@@ -50,7 +33,7 @@ std::string IbrRecordReader::read(std::string_view line)
 
 bool IbrRecordReader::readFields(std::string_view type, std::string_view fields)
 {
-    FieldSequence take(fields);
+    RecordFieldReader take(fields);
     if (type == "1") {
         TAvailityIBRRecord1Info& r = m_scratch.record1;
         std::string date;

@@ -101,6 +101,10 @@ int SelectIbrClaims(ReportInputFile& in, SelectionOutput& out, const SelectionVa
 void WriteErrorLocationLine(ReportOutputFile& out, ReportLine& line, int labelWidth, std::string_view loop,
                             std::string_view segment, std::string_view element, std::string_view version);
 
+// The totals lines of files and payers: the count in 22, then "Charges: " and the charges right in 14.
+void WriteTotalsLine(ReportOutputFile& out, ReportLine& line, std::string_view label, std::string_view count,
+                     std::string_view charges);
+
 // The '=' and '-' rules between blocks: 80 characters whatever the wrap width.
 void WriteRule(ReportOutputFile& out, ReportLine& line, char c);
 

@@ -30,6 +30,25 @@ bool NextRecordField(std::string_view& line, bool needsBar, std::string& field);
 // The same with the field taken exactly as it stands between the bars.
 bool NextExactRecordField(std::string_view& line, bool needsBar, std::string& field);
 
+// Reads the fields of one record in order with NextRecordField (or, when exact, NextExactRecordField), up to
+// the first field that fails.
+class RecordFieldReader {
+public:
+    explicit RecordFieldReader(std::string_view fields, bool exact = false) : m_line(fields), m_exact(exact) {}
+    RecordFieldReader& operator()(std::string& field, bool needsBar)
+    {
+        m_ok = m_ok &&
+               (m_exact ? NextExactRecordField(m_line, needsBar, field) : NextRecordField(m_line, needsBar, field));
+        return *this;
+    }
+    bool ok() const { return m_ok; }
+
+private:
+    std::string_view m_line;
+    bool m_exact;
+    bool m_ok = true;
+};
+
 // Claim dates: eight digits (year, month, day) or "yyyy-mm-dd" with any non-digit separators become
 // "mm/dd/yyyy"; anything else stays as it is.
 std::string ReformatAvailityDate(std::string_view text);

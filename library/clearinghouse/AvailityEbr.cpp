@@ -1,0 +1,540 @@
+#include "AvailityEbr.h"
+
+#include "AvailityIbr.h"
+#include "Formatting.h"
+#include "ReportLibraryInterface.h"
+#include "ReportWriting.h"
+#include "TextUtil.h"
+
+#include <optional>
+#include <utility>
+
+namespace talmere {
+
+namespace {
+
+constexpr int kEbrLabelWidth = 20;
+constexpr int kEbrSelectionCount = 5;
+
+bool IsClaimPart(std::string_view type)
+{
+    return type == "3" || type == "3A" || type == "3C" || type == "3E";
+}
+
+} // namespace
+
+std::string EbrRecordReader::read(std::string_view line)
+{
+    std::string type = ReadRecordType(line, {"1", "1E", "2", "2E", "3", "3A", "3C", "3E"});
+    if (type.empty() || !readFields(type, line)) {
+        return {};
+    }
+    return type;
+}
+
+bool EbrRecordReader::readFields(std::string_view type, std::string_view fields)
+{
+    RecordFieldReader take(fields);
+    if (type == "1") {
+        TAvailityEBRRecord1Info& r = m_scratch.record1;
+        take(m_first, true)(m_second, true)(m_unused, true)(r.batchId, true)(r.fileControlNumber, false)(
+            r.customerId, false)(r.fileId, false)(r.fileName, false);
+        const std::optional<DateTimeParts> received =
+            take.ok() ? ReadAvailityDateTime(m_first, m_second) : std::nullopt;
+        if (!received) {
+            return false;
+        }
+        r.dateReceived = *received;
+        std::swap(m_buffer.record1, r);
+    } else if (type == "1E" || type == "2E") {
+        if (type == "1E") {
+            take(m_first, false)(m_second, false);
+            m_buffer.record1E.message = TrimBlanks(m_first + " " + m_second);
+        } else {
+            take(m_unused, true)(m_second, false);
+            if (!take.ok()) {
+                return false;
+            }
+            m_buffer.record2E.message = m_second;
+        }
+    } else if (type == "2") {
+        TAvailityEBRRecord2Info& r = m_scratch.record2;
+        take(r.payerName, true)(r.receivedCount, true)(r.acceptedCount, false)(r.receivedCharges, false)(
+            r.acceptedCharges, false)(r.rejectedCount, false)(r.rejectedCharges, false)(r.payerId, false);
+        if (!take.ok()) {
+            return false;
+        }
+        std::swap(m_buffer.record2, r);
+    } else if (type == "3") {
+        TAvailityEBRRecord3Info& r = m_scratch.record3;
+        take(r.patientName, true)(r.fromDate, true)(r.toDate, true)(r.patientControlNumber, true)(r.charge, true)(
+            r.billingProviderId, true)(r.clearinghouseNumber, true)(r.payerClaimNumber, true)(r.traceNumber, false);
+        if (!take.ok()) {
+            return false;
+        }
+        r.fromDate = ReformatAvailityDate(r.fromDate);
+        r.toDate = ReformatAvailityDate(r.toDate);
+        std::swap(m_buffer.record3, r);
+    } else if (type == "3A") {
+        TAvailityEBRRecord3AInfo& r = m_scratch.record3A;
+        take(r.billType, true)(r.allowed, true)(r.nonCovered, true)(r.deductible, true)(r.coPay, true)(
+            r.coInsurance, true)(r.withhold, true)(r.estimatedPayment,
+                                                   true)(r.patientOwes, true)(r.messageCode, true)(r.message, false);
+        if (!take.ok()) {
+            return false;
+        }
+        std::swap(m_buffer.record3A, r);
+    } else if (type == "3C") {
+        TAvailityEBRRecord3CInfo& r = m_scratch.record3C;
+        take(r.initiator, true)(r.type, true)(r.code, true)(r.text, true)(r.loop, true)(r.segmentId, true)(r.element,
+                                                                                                           false);
+        if (!take.ok()) {
+            return false;
+        }
+        std::swap(m_buffer.record3C, r);
+    } else {
+        TAvailityEBRRecord3EInfo& r = m_scratch.record3E;
+        take(r.initiator, true)(r.type, true)(r.code, true)(r.message, true)(r.loop, true)(r.segment, true)(
+            r.element, false)(m_unused, false)(m_unused, false)(m_unused, false)(r.version, false);
+        if (!take.ok()) {
+            return false;
+        }
+        std::swap(m_buffer.record3E, r);
+    }
+    return true;
+}
+
+void AllowEbrRecordsAfter(std::string_view type, AllowedRecords& allowed)
+{
+    if (type == "1" || type == "1E") {
+        allowed.allow({"1", "1E", "2"});
+    } else if (type == "2" || type == "2E") {
+        allowed.allow({"1", "2", "2E", "3"});
+    } else if (type == "3") {
+        allowed.allow({"1", "2", "3", "3A", "3C", "3E"});
+    } else if (type == "3A" || type == "3C" || type == "3E") {
+        allowed.allow({"1", "2", "3", type});
+    } else {
+        allowed.allow({"1"});
+    }
+}
+
+int BuildEbrListingLine(const std::filesystem::path& file, std::string_view name, const ReportRequest&,
+                        std::string& line)
+{
+    ReportInputFile in;
+    if (!in.open(file)) {
+        return kStatusInvalidRecord;
+    }
+    int status = kStatusInvalidRecord;
+    AllowedRecords allowed{"1"};
+    EbrRecordReader reader;
+    RecordLineReader lines(in);
+    bool haveFile = false;
+    bool havePayer = false;
+    bool mixed = false;
+    TAvailityEBRRecord1Info first;
+    std::string payer;
+    std::int64_t received = 0;
+    std::int64_t accepted = 0;
+    std::int64_t rejected = 0;
+    std::string_view text;
+    while (lines.next(text)) {
+        const std::string type = reader.read(text);
+        if (!allowed.contains(type)) {
+            break;
+        }
+        const TAvailityEBRCompositeInfo& record = reader.buffer();
+        if (type == "1") {
+            if (!haveFile) {
+                first = record.record1;
+                haveFile = true;
+            }
+            status = kStatusSuccess;
+        } else if (type == "2") {
+            const TAvailityEBRRecord2Info& r = record.record2;
+            if (!havePayer) {
+                payer = r.payerName;
+                havePayer = true;
+            } else if (!EqualsNoCase(payer, r.payerName)) {
+                mixed = true;
+            }
+            received += ReadCount(r.receivedCount);
+            accepted += ReadCount(r.acceptedCount);
+            // Without a rejected count the payer's rejections are what it did not accept.
+            rejected = r.rejectedCount.empty() ? received - accepted : rejected + ReadCount(r.rejectedCount);
+        }
+        AllowEbrRecordsAfter(type, allowed);
+    }
+    if (status != kStatusSuccess) {
+        return status;
+    }
+    const std::string upperName = AsciiUpper(name);
+    line = JoinListingFields({FormatSortDate(first.dateReceived), FormatSortTime(first.dateReceived), upperName,
+                              FormatDisplayDate(first.dateReceived), FormatLongTime(first.dateReceived), first.batchId,
+                              mixed ? std::string_view("MIXED") : std::string_view(payer), std::to_string(received),
+                              std::to_string(accepted), std::to_string(rejected), first.fileControlNumber, upperName});
+    return kStatusSuccess;
+}
+
+int CreateEbrListing(const ReportRequest& request)
+{
+    return WriteDirectoryListing(request, ListingLineBuilder(BuildEbrListingLine));
+}
+
+namespace {
+
+// The EBR report text, record by record.
+class EbrReportWriter {
+public:
+    EbrReportWriter(ReportOutputFile& out, const ReportWidths& widths) : m_out(out), m_widths(widths) {}
+
+    void writeRecord(const std::string& type, const TAvailityEBRCompositeInfo& record)
+    {
+        writeTransition(type);
+        if (type == "1") {
+            writeFile(record.record1);
+        } else if (type == "1E") {
+            appendMessage(record.record1E.message);
+        } else if (type == "2") {
+            writePayer(record.record2);
+        } else if (type == "2E") {
+            appendMessage(record.record2E.message);
+        } else if (type == "3") {
+            writeClaim(record.record3);
+        } else if (type == "3A") {
+            writeAdjudication(record.record3A);
+        } else if (type == "3C") {
+            writeClaimMessage(record.record3C);
+        } else {
+            writeError(record.record3E);
+        }
+        m_previous = type;
+    }
+
+    // What ends the records of the previous type before a record of the given type (none at the end).
+    void writeTransition(std::string_view current)
+    {
+        if (m_previous == "1" || m_previous == "2") {
+            if (current != m_previous + "E") {
+                blankLine();
+            }
+        } else if (m_previous == "1E" || m_previous == "2E") {
+            if (current != m_previous) {
+                WriteWrappedLabelLine(m_out, kEbrLabelWidth, m_widths.wrapWidth,
+                                      m_previous == "1E" ? "Report Message:" : "Payer Message:", m_message);
+                blankLine();
+            }
+        } else if (IsClaimPart(m_previous)) {
+            blankLine();
+        }
+    }
+
+private:
+    void blankLine() { m_out.write("\r\n"); }
+
+    void appendMessage(std::string_view message)
+    {
+        m_message += ' ';
+        m_message += TrimBlanks(message);
+    }
+
+    void writeFile(const TAvailityEBRRecord1Info& r)
+    {
+        m_message.clear();
+        if (!m_firstFile) {
+            WriteRule(m_out, m_line, '=');
+        }
+        m_firstFile = false;
+        if (IsShown(r.customerId)) {
+            m_line.start("Customer ID:", kEbrLabelWidth).text(r.customerId).writeTo(m_out);
+        }
+        m_line.start("Date Received:", kEbrLabelWidth)
+            .left(FormatDisplayDate(r.dateReceived), 22)
+            .text(" Time Received:        ")
+            .text(FormatLongTime(r.dateReceived))
+            .writeTo(m_out);
+        m_line.start("Availity Batch ID:", kEbrLabelWidth)
+            .left(r.batchId, 22)
+            .text(" File Control Number:  ")
+            .text(r.fileControlNumber)
+            .writeTo(m_out);
+        if (IsShown(r.fileId)) {
+            m_line.start("Availity File ID:", kEbrLabelWidth).left(r.fileId, 60).writeTo(m_out);
+        }
+        if (IsShown(r.fileName)) {
+            m_line.start("File Name:", kEbrLabelWidth).left(r.fileName, 60).writeTo(m_out);
+        }
+    }
+
+    void writePayer(const TAvailityEBRRecord2Info& r)
+    {
+        m_message.clear();
+        if (r.receivedCharges.empty() && r.acceptedCharges.empty() && r.rejectedCharges.empty()) {
+            m_line.start("Payer:", kEbrLabelWidth)
+                .left(r.payerName, 22)
+                .text(" Claims Received: ")
+                .text(r.receivedCount)
+                .writeTo(m_out);
+            m_line.start({}, kEbrLabelWidth).spaces(22).text(" Claims Accepted: ").text(r.acceptedCount).writeTo(m_out);
+            return;
+        }
+        if (!r.payerId.empty()) {
+            m_line.start("Payer Name:", kEbrLabelWidth)
+                .left(r.payerName, 22)
+                .text(" ")
+                .left("Payer ID:", 18)
+                .text(r.payerId)
+                .writeTo(m_out);
+        } else {
+            m_line.start("Payer:", kEbrLabelWidth).text(r.payerName).writeTo(m_out);
+        }
+        WriteTotalsLine(m_out, m_line, "Received Claims:", r.receivedCount, r.receivedCharges);
+        WriteTotalsLine(m_out, m_line, "Accepted Claims:", r.acceptedCount, r.acceptedCharges);
+        WriteTotalsLine(m_out, m_line, "Rejected Claims:", r.rejectedCount, r.rejectedCharges);
+    }
+
+    void writeClaim(const TAvailityEBRRecord3Info& r)
+    {
+        WriteRule(m_out, m_line, '-');
+        m_line.start("Patient Name:", kEbrLabelWidth).text(r.patientName).writeTo(m_out);
+        pairLine("From Date:", r.fromDate, "To Date:", r.toDate, 18);
+        pairLine("Patient Control No:", r.patientControlNumber, "Charge:", FormatAvailityAmount(r.charge), 18);
+        pairLine("Billing Prov ID:", r.billingProviderId, "Clearinghouse #:", r.clearinghouseNumber, 18);
+        pairLine("Payer Claim #:", r.payerClaimNumber, "Availity Trace #:", r.traceNumber, 18);
+    }
+
+    void writeAdjudication(const TAvailityEBRRecord3AInfo& r)
+    {
+        m_line.start("Bill Type:", kEbrLabelWidth).text(r.billType).writeTo(m_out);
+        pairLine("Allowed Amt:", FormatAvailityAmount(r.allowed),
+                 "Non-Covered Amt:", FormatAvailityAmount(r.nonCovered), 23);
+        pairLine("Deductible Amt:", FormatAvailityAmount(r.deductible), "Co-Pay Amt:", FormatAvailityAmount(r.coPay),
+                 23);
+        pairLine("Co-Insurance Amt:", FormatAvailityAmount(r.coInsurance),
+                 "Withhold Amt:", FormatAvailityAmount(r.withhold), 23);
+        pairLine("Est. Payment Amt:", FormatAvailityAmount(r.estimatedPayment),
+                 "Patient Liability Amt:", FormatAvailityAmount(r.patientOwes), 23);
+        m_line.start("Message Code:", kEbrLabelWidth).text(r.messageCode).writeTo(m_out);
+        WriteWrappedLabelLine(m_out, kEbrLabelWidth, m_widths.wrapWidth, "Message:", r.message);
+    }
+
+    void writeClaimMessage(const TAvailityEBRRecord3CInfo& r)
+    {
+        if (IsShown(r.initiator)) {
+            m_line.start("Message Initiator:", kEbrLabelWidth).text(r.initiator).writeTo(m_out);
+        }
+        if (IsShown(r.type) || IsShown(r.code)) {
+            m_line.start("Message Type/Code:", kEbrLabelWidth).text(r.type).text(" / ").text(r.code).writeTo(m_out);
+        }
+        WriteWrappedLabelLine(m_out, kEbrLabelWidth, m_widths.wrapWidth, "Message:", r.text);
+        if (IsShown(r.loop) || IsShown(r.segmentId) || IsShown(r.element)) {
+            m_line.start("Message Loop: ", kEbrLabelWidth)
+                .left(r.loop, 10)
+                .text("Segment ID: ")
+                .left(r.segmentId, 22)
+                .text("Element #: ")
+                .text(r.element)
+                .writeTo(m_out);
+        }
+    }
+
+    void writeError(const TAvailityEBRRecord3EInfo& r)
+    {
+        if (IsShown(r.initiator)) {
+            m_line.start("Error Initiator:", kEbrLabelWidth).text(r.initiator).writeTo(m_out);
+        }
+        if (IsShown(r.type) || IsShown(r.code)) {
+            m_line.start("Error Type/Code:", kEbrLabelWidth).text(r.type).text(" / ").text(r.code).writeTo(m_out);
+        }
+        WriteWrappedLabelLine(m_out, kEbrLabelWidth, m_widths.wrapWidth, "Error Message:", r.message);
+        if (IsShown(r.loop) || IsShown(r.segment) || IsShown(r.element) || IsShown(r.version)) {
+            WriteErrorLocationLine(m_out, m_line, kEbrLabelWidth, r.loop, r.segment, r.element, r.version);
+        }
+    }
+
+    // label, first value in 22, a space, the second caption in its width, the second value.
+    void pairLine(std::string_view label, std::string_view first, std::string_view caption, std::string_view second,
+                  std::size_t captionWidth)
+    {
+        m_line.start(label, kEbrLabelWidth)
+            .left(first, 22)
+            .text(" ")
+            .left(caption, captionWidth)
+            .text(second)
+            .writeTo(m_out);
+    }
+
+    ReportOutputFile& m_out;
+    ReportWidths m_widths;
+    ReportLine m_line;
+    std::string m_previous;
+    std::string m_message;
+    bool m_firstFile = true;
+};
+
+} // namespace
+
+int WriteEbrReport(ReportInputFile& in, ReportOutputFile& out, const ReportWidths& widths, const std::filesystem::path&)
+{
+    AllowedRecords allowed{"1"};
+    EbrRecordReader reader;
+    EbrReportWriter writer(out, widths);
+    RecordLineReader lines(in);
+    std::string_view text;
+    while (lines.next(text)) {
+        const std::string type = reader.read(text);
+        if (!allowed.contains(type)) {
+            return kStatusInvalidFormat;
+        }
+        writer.writeRecord(type, reader.buffer());
+        AllowEbrRecordsAfter(type, allowed);
+    }
+    writer.writeTransition({});
+    return kStatusSuccess;
+}
+
+namespace {
+
+// The EBR claim selection. Records go to the output as they are read; the file and payer headings with
+// their messages stay only when a claim below them is selected, and a claim with its sub-records only when
+// it is selected, which for a selection by status is known only after its sub-records.
+class EbrClaimSelection {
+public:
+    EbrClaimSelection(SelectionOutput& out, const SelectionValues& values)
+        : m_out(out), m_values(values), m_statusCodes(values[5].empty() ? std::string() : StatusCodeList(values[5]))
+    {
+    }
+
+    int run(ReportInputFile& in)
+    {
+        AllowedRecords allowed{"1"};
+        RecordLineReader lines(in);
+        std::string normalised;
+        std::string_view text;
+        while (m_ok && lines.next(text)) {
+            std::string_view rest = text;
+            const std::string type = ReadRecordType(rest, {"1", "1E", "2", "2E", "3", "3A", "3C", "3E"});
+            if (!allowed.contains(type)) {
+                return kStatusInvalidFormat;
+            }
+            normalised.assign(type).append("|").append(rest);
+            if (IsClaimPart(m_previous) && (type == "1" || type == "2" || type == "3")) {
+                endClaim();
+            }
+            // A record with invalid fields is left out; the records around it keep their places.
+            if (m_reader.read(text).empty()) {
+                continue;
+            }
+            take(type, normalised);
+            AllowEbrRecordsAfter(type, allowed);
+            m_previous = type;
+        }
+        if (IsClaimPart(m_previous)) {
+            endClaim();
+        }
+        // Headings without a selected claim below them do not stay.
+        if (m_fileStart || m_payerStart) {
+            m_ok = m_ok && m_out.takeBack(m_fileStart ? *m_fileStart : *m_payerStart);
+        }
+        return m_ok ? kStatusSuccess : kStatusCannotCreateOutput;
+    }
+
+private:
+    void take(const std::string& type, const std::string& line)
+    {
+        const TAvailityEBRCompositeInfo& record = m_reader.buffer();
+        if (type == "1") {
+            if (m_fileStart || m_payerStart) {
+                m_ok = m_out.takeBack(m_fileStart ? *m_fileStart : *m_payerStart);
+            }
+            m_payerStart.reset();
+            m_fileStart = m_out.position();
+            write(line);
+        } else if (type == "1E") {
+            if (m_fileStart) {
+                write(line);
+            }
+        } else if (type == "2") {
+            if (m_payerStart) {
+                m_ok = m_out.takeBack(*m_payerStart);
+            }
+            m_payerStart = m_out.position();
+            write(line);
+        } else if (type == "2E") {
+            if (m_payerStart) {
+                write(line);
+            }
+        } else if (type == "3") {
+            const TAvailityEBRRecord3Info& claim = record.record3;
+            m_claimStart = m_out.position();
+            m_claimMatches = m_values.fieldBeginsWith(1, claim.patientControlNumber) &&
+                             m_values.fieldBeginsWith(2, claim.patientName) &&
+                             (m_values[3].empty() || BeginsWithNoCase(record.record2.payerName, m_values[3]) ||
+                              BeginsWithNoCase(record.record2.payerId, m_values[3])) &&
+                             m_values.fieldBeginsWith(4, claim.billingProviderId);
+            m_statusMatches = m_values[5].empty();
+            if (m_claimMatches) {
+                write(line);
+            }
+        } else if (m_claimMatches) {
+            if (!m_statusMatches) {
+                if (type == "3A") {
+                    m_statusMatches = InStatusCodeList("NA", m_statusCodes);
+                } else if (type == "3C") {
+                    m_statusMatches = InStatusCodeList(record.record3C.type, m_statusCodes);
+                } else {
+                    m_statusMatches = InStatusCodeList(record.record3E.type, m_statusCodes);
+                }
+            }
+            write(line);
+        }
+    }
+
+    void endClaim()
+    {
+        if (!m_claimStart) {
+            return;
+        }
+        if (m_claimMatches && m_statusMatches) {
+            // Kept, with the headings above it, which are written only once.
+            m_fileStart.reset();
+            m_payerStart.reset();
+        } else {
+            m_ok = m_ok && m_out.takeBack(*m_claimStart);
+        }
+        m_claimStart.reset();
+        m_claimMatches = false;
+    }
+
+    void write(const std::string& line) { m_ok = m_ok && m_out.writeLine(line); }
+
+    SelectionOutput& m_out;
+    const SelectionValues& m_values;
+    const std::string m_statusCodes;
+    EbrRecordReader m_reader;
+    std::string m_previous;
+    // Where the headings and the claim that may still be taken back begin in the output.
+    std::optional<std::uint64_t> m_fileStart;
+    std::optional<std::uint64_t> m_payerStart;
+    std::optional<std::uint64_t> m_claimStart;
+    bool m_claimMatches = false;
+    bool m_statusMatches = false;
+    bool m_ok = true;
+};
+
+} // namespace
+
+int SelectEbrClaims(ReportInputFile& in, SelectionOutput& out, const SelectionValues& values)
+{
+    EbrClaimSelection selection(out, values);
+    return selection.run(in);
+}
+
+int GenerateEbrReport(const ReportRequest& request)
+{
+    static constexpr ClaimReportType kEbr{kEbrLabelWidth, kEbrSelectionCount, WriteEbrReport, SelectEbrClaims};
+    return GenerateClaimReport(request, kEbr);
+}
+
+} // namespace talmere

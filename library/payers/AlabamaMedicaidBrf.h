@@ -1,0 +1,13 @@
+#pragma once
+
+// Alabama Medicaid BRF files: fixed-width text, one line per claim with its status (paid, suspended or
+// denied), amounts and errors. The records and the parts of the report are in AlabamaMedicaidBrfRecords.h.
+
+#include "ReportRequest.h"
+
+namespace talmere {
+
+int CreateBrfListing(const ReportRequest& request);
+int GenerateBrfReport(const ReportRequest& request);
+
+} // namespace talmere

@@ -1,0 +1,35 @@
+#pragma once
+
+// BCBSMN reports. BCBSMN_TEXT files are line-printer reports whose received file name says what they are; the
+// name is stamped into the file before archiving renames it, and read back to describe and date the report.
+// BCBSMN_2_TEXT files are plain text reports described by their third line.
+
+#include "ReportRequest.h"
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace talmere {
+
+// The received name stamped at the end of a file, or empty when the file carries none.
+std::string FindReceivedName(const std::filesystem::path& file);
+// What a BCBSMN file name says: claim category, report kind and "[TEST]" for test files, or
+// "Unrecognized Report Type".
+std::string DescribeBcbsmnName(std::string_view name);
+
+// The pre-archive task: stamps the received name into the file unless it carries one already.
+int StampReceivedName(const ReportRequest& request);
+// The custom match test: the staged file's name is a BCBSMN name of the claim category in Param1.
+int MatchBcbsmnName(const ReportRequest& request);
+
+int CreateBcbsmnListing(const ReportRequest& request);
+int BuildBcbsmnListingLine(const std::filesystem::path& file, std::string_view name, const ReportRequest& request,
+                           std::string& line);
+int GenerateBcbsmnReport(const ReportRequest& request);
+
+int CreateBcbsmn2Listing(const ReportRequest& request);
+int BuildBcbsmn2ListingLine(const std::filesystem::path& file, std::string_view name, const ReportRequest& request,
+                            std::string& line);
+
+} // namespace talmere
