@@ -32,6 +32,20 @@ std::string ExecutableFolder()
     return path.substr(0, path.rfind('/') + 1);
 }
 
+bool HasDisplay()
+{
+    const auto isSet = [](const char* name) {
+        const char* value = std::getenv(name);
+        return value != nullptr && *value != '\0';
+    };
+    return isSet("DISPLAY") || isSet("WAYLAND_DISPLAY");
+}
+
+unsigned long CurrentUserId()
+{
+    return static_cast<unsigned long>(::getuid());
+}
+
 std::filesystem::path CreateTemporaryFile(const std::string& prefix)
 {
     const char* folder = std::getenv("TMPDIR");

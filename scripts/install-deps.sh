@@ -2,7 +2,8 @@
 # Installs the Debian packages that building and testing Talmere need, when any of them is missing.
 set -euo pipefail
 
-packages=(g++ make cmake ninja-build binutils libgtest-dev libbenchmark-dev clang-format)
+packages=(g++ make cmake ninja-build binutils libgtest-dev libbenchmark-dev clang-format
+    qt6-base-dev)
 
 missing=()
 for package in "${packages[@]}"; do

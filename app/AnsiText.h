@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <string>
+#include <string_view>
+
+namespace talmere {
+
+// Texts in the system's files are single-byte Windows ANSI (code page 1252), decoded for display.
+QString FromAnsi(std::string_view bytes);
+
+// Paths are bytes of the local encoding.
+QString FromNativePath(std::string_view bytes);
+std::string ToNativePath(const QString& path);
+
+// Removes blanks and control characters (everything up to the space) from both ends.
+QString TrimBlanks(const QString& text);
+
+} // namespace talmere

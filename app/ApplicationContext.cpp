@@ -1,0 +1,13 @@
+#include "ApplicationContext.h"
+
+namespace talmere {
+
+int ContextCode(const ModeFlags& flags)
+{
+    if (flags.IncludeInstitutionalReports && flags.IncludeProfessionalReports) {
+        return 3;
+    }
+    return flags.IncludeInstitutionalReports ? 1 : 2;
+}
+
+} // namespace talmere

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "ApplicationContext.h"
+
+#include <functional>
+
+namespace talmere {
+
+namespace platform {
+class InstanceChannel;
+class PrinterSystem;
+} // namespace platform
+
+// What the main window receives when the start hands over to it.
+struct ShellSession {
+    ApplicationContext& context;
+    // Open under the application title: context-switch messages of later starts arrive here.
+    platform::InstanceChannel& channel;
+    platform::PrinterSystem& printers;
+};
+
+// Creates the main window, whose creation completes the start. True when the event loop is to run until
+// the window closes; false ends the program at once.
+using MainWindowLauncher = std::function<bool(ShellSession&)>;
+
+// The program: the application object (offscreen, with messages on standard error, when there is no
+// display), the start, the application title and the single-instance channel, then the main window and
+// the event loop. The exit code is 0 however the program ends.
+int RunShell(int argc, char** argv, const MainWindowLauncher& launcher);
+
+} // namespace talmere

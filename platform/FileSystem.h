@@ -1,0 +1,56 @@
+#pragma once
+
+// Files and folders as the program sees them. The system was designed for a file system that ignores case,
+// drive letters and short (8.3) names; these functions give the local meaning of each of those notions.
+// Paths are bytes of the local encoding.
+
+#include <string>
+#include <string_view>
+
+namespace talmere::platform {
+
+// The separator that ends every folder value.
+inline constexpr char kSeparator = '/';
+
+// A value read from configuration that is shared with Windows workstations may separate its folders with
+// backslashes; here they become the native separator.
+std::string FromConfiguredPath(std::string_view text);
+
+bool IsAbsolutePath(std::string_view path);
+
+// The drive part of a folder: what a path keeps when it names the top of its volume. Every absolute path
+// here lies below the one root, so the drive part is empty and "drive part + /Reports" is "/Reports".
+std::string DrivePart(std::string_view folder);
+
+// Resolves every component that does not exist under its exact name to an entry of its folder whose name
+// differs only in case (the first in name order when several do). Components after the first one that
+// cannot be found are kept as written.
+std::string ResolvePathNoCase(std::string_view path);
+
+// The short form of a path: the absolute, cleaned path of an existing file or folder, with its components
+// resolved without regard to case, keeping a final separator when the path has one. Empty when nothing
+// exists under that name. Relative paths are taken from the current folder.
+std::string ShortPath(std::string_view path);
+
+bool IsDirectory(std::string_view path);
+bool IsRegularFile(std::string_view path);
+bool Exists(std::string_view path);
+
+// Creates a folder and any missing parents; true when the folder exists afterwards.
+bool CreateDirectories(std::string_view path);
+
+// Whether two paths name one file: the same text without regard to case, or the same file through links.
+bool SameFile(std::string_view a, std::string_view b);
+
+// Makes target a copy of source. The copy is written beside the target under a temporary name and then
+// renamed over it, so the target is never left half written. False when any step fails; the target is
+// then untouched.
+bool ReplaceWithCopy(std::string_view source, std::string_view target);
+
+enum class CreateOutcome { Created, Existed, Failed };
+
+// Creates a file with the given contents unless something exists under that name. The file appears with
+// all its contents at once, so a reader never sees it half written, and an existing file is never touched.
+CreateOutcome CreateFileOnce(std::string_view path, std::string_view contents);
+
+} // namespace talmere::platform
