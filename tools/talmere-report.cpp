@@ -229,6 +229,11 @@ bool CopyToStandardOutput(const std::string& path)
     if (!in) {
         return false;
     }
+    // Inserting a stream buffer that yields no character marks the output stream as failed: an empty report
+    // is written by not inserting at all.
+    if (in.peek() == std::ifstream::traits_type::eof()) {
+        return true;
+    }
     std::cout << in.rdbuf();
     std::cout.flush();
     return static_cast<bool>(std::cout);

@@ -1,0 +1,421 @@
+#include "X12SegmentReader.h"
+
+#include "DayDate.h"
+#include "StatusMessages.h"
+
+namespace talmere {
+
+namespace {
+
+struct VariantTexts {
+    std::size_t maxElementLength;
+    std::string_view envelopePrefix; // searches for names with this prefix stop at every envelope segment
+    std::string_view errorPrefix;
+    std::string_view fileKind;
+};
+
+const VariantTexts& TextsOf(X12ReaderVariant variant)
+{
+    static const VariantTexts acknowledgment{4096, "AK", "ANSI-997/999 Process Error: [", "ANSI-997 or ANSI-999"};
+    static const VariantTexts textMessage{300, "MIT", "ANSI-864 Process Error: [", "ANSI-864"};
+    return variant == X12ReaderVariant::Acknowledgment ? acknowledgment : textMessage;
+}
+
+bool IsPrintable(int c)
+{
+    return c >= 32 && c < 127;
+}
+
+bool AllDigits(std::string_view text)
+{
+    for (char c : text) {
+        if (c < '0' || c > '9') {
+            return false;
+        }
+    }
+    return true;
+}
+
+int Digits(std::string_view text)
+{
+    int value = 0;
+    for (char c : text) {
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
+} // namespace
+
+X12SegmentReader::X12SegmentReader(X12ReaderVariant variant)
+    : m_variant(variant), m_maxElementLength(TextsOf(variant).maxElementLength),
+      m_envelopePrefix(TextsOf(variant).envelopePrefix),
+      m_text(new char[(kMaxElementCount + 1) * TextsOf(variant).maxElementLength])
+{
+    m_header.reserve(kIsaLength);
+    updateCharClasses();
+}
+
+bool X12SegmentReader::open(const std::filesystem::path& path)
+{
+    m_fileName = path.filename().string();
+    m_header.clear();
+    m_elementSeparator = '*';
+    m_componentSeparator = ':';
+    m_segmentTerminator = '~';
+    m_repetitionSeparator = '^';
+    m_version = X12Version::Other;
+    updateCharClasses();
+    clearSegment();
+    return m_file.open(path);
+}
+
+void X12SegmentReader::close()
+{
+    m_file.close();
+}
+
+void X12SegmentReader::clearSegment()
+{
+    m_count = 0;
+    m_atEnd = false;
+}
+
+void X12SegmentReader::updateCharClasses()
+{
+    for (int c = 0; c < 256; ++c) {
+        m_classes[static_cast<std::size_t>(c)] = IsPrintable(c) ? kKeep : kDrop;
+    }
+    auto at = [this](char c) -> CharClass& { return m_classes[static_cast<unsigned char>(c)]; };
+    at(m_componentSeparator) = kKeep;
+    // The repetition separator only exists from version 5010 on; before that, ISA11 holds a code.
+    if (m_variant == X12ReaderVariant::Acknowledgment && m_version == X12Version::Version5010) {
+        at(m_repetitionSeparator) = kKeep;
+    }
+    at(m_elementSeparator) = kElementBreak;
+    // A terminator that is also the element separator closes the element and the segment.
+    at(m_segmentTerminator) = kSegmentBreak;
+    m_spaceIsDelimiter = m_elementSeparator == ' ' || m_segmentTerminator == ' ' || m_componentSeparator == ' ' ||
+                         (m_variant == X12ReaderVariant::Acknowledgment && m_version == X12Version::Version5010 &&
+                          m_repetitionSeparator == ' ');
+}
+
+int X12SegmentReader::ReadSignificantChar(bool skipBlanks)
+{
+    for (;;) {
+        const int c = m_file.get();
+        if (c == kEnd) {
+            return kEnd;
+        }
+        if (m_classes[static_cast<std::size_t>(c)] == kDrop) {
+            continue;
+        }
+        if (skipBlanks && c == ' ' && !m_spaceIsDelimiter) {
+            continue;
+        }
+        return c;
+    }
+}
+
+int X12SegmentReader::ReadInterchangeHeader(bool firstInterchange, bool& found)
+{
+    found = false;
+    clearSegment();
+    int c;
+    if (firstInterchange) {
+        c = m_file.get();
+    } else {
+        // Line ends, blanks and empty segments may stand between interchanges; a file whose segment
+        // terminator is a line feed often ends with an empty line.
+        do {
+            c = ReadSignificantChar(true);
+        } while (c != kEnd && c == static_cast<unsigned char>(m_segmentTerminator) && c != 'I');
+        if (c == kEnd) {
+            return 0;
+        }
+    }
+    const int second = c == kEnd ? kEnd : m_file.get();
+    const int third = second == kEnd ? kEnd : m_file.get();
+    if (c != 'I' || second != 'S' || third != 'A') {
+        return FailInputFile(std::string("' is not a valid ") + std::string(TextsOf(m_variant).fileKind) +
+                             " file (missing ISA segment)");
+    }
+    found = true;
+    m_header.assign("ISA");
+    const int separator = m_file.get();
+    if (separator == kEnd) {
+        return FailInputFile("' ended prematurely");
+    }
+    m_header.push_back(static_cast<char>(separator));
+    // The ISA has a fixed length. Line ends inside it are not part of it, except where they are the
+    // component separator or the segment terminator themselves (the last two positions).
+    while (m_header.size() < kIsaLength) {
+        const int next = m_file.get();
+        if (next == kEnd) {
+            return FailInputFile("' ended prematurely");
+        }
+        if ((next == '\r' || next == '\n') && next != separator && m_header.size() < 104) {
+            continue;
+        }
+        m_header.push_back(static_cast<char>(next));
+    }
+    m_elementSeparator = m_header[3];
+    m_componentSeparator = m_header[104];
+    m_segmentTerminator = m_header[105];
+    if (m_variant == X12ReaderVariant::Acknowledgment) {
+        m_repetitionSeparator = m_header[82];
+        const std::string_view version = std::string_view(m_header).substr(84, 5);
+        m_version = version == "00401"   ? X12Version::Version4010
+                    : version == "00501" ? X12Version::Version5010
+                                         : X12Version::Other;
+    }
+    updateCharClasses();
+    return 0;
+}
+
+int X12SegmentReader::ReadNextSegment()
+{
+    m_count = 0;
+    m_atEnd = false;
+    char* const text = m_text.get();
+    std::uint32_t length = 0;
+    std::uint32_t elementStart = 0;
+    bool started = false;
+    for (;;) {
+        const int c = m_file.get();
+        if (c == kEnd) {
+            if (started) {
+                return FailInputFile("' ended prematurely");
+            }
+            m_atEnd = true;
+            return 0;
+        }
+        switch (m_classes[static_cast<std::size_t>(c)]) {
+        case kDrop:
+            break;
+        case kKeep:
+            started = true;
+            if (length - elementStart >= m_maxElementLength) {
+                // An identifier that overflows is reported as far as it was read.
+                const std::string_view id = m_count > 0 ? element(0) : std::string_view(text, length);
+                return ReportX12ProcessError("Character count overflow: Segment " + std::string(id) + " ; Field " +
+                                             std::to_string(m_count));
+            }
+            text[length++] = static_cast<char>(c);
+            break;
+        case kElementBreak:
+        case kSegmentBreak:
+            started = true;
+            m_ends[static_cast<std::size_t>(m_count)] = length;
+            ++m_count;
+            elementStart = length;
+            if (m_count > kMaxElementCount) {
+                return ReportX12ProcessError("Field count overflow: Segment " + std::string(element(0)));
+            }
+            if (m_classes[static_cast<std::size_t>(c)] == kSegmentBreak) {
+                return 0;
+            }
+            break;
+        }
+    }
+}
+
+bool X12SegmentReader::stopsSearchFor(std::string_view name) const
+{
+    const std::string_view id = segmentId();
+    if (id == "IEA") {
+        return true;
+    }
+    if (name == "IEA") {
+        return false;
+    }
+    if (id == "ISA") {
+        return true;
+    }
+    if (name == "GE") {
+        return false;
+    }
+    if (id == "GE" || id == "GT") {
+        return true;
+    }
+    if (name == "SE") {
+        return false;
+    }
+    return name.starts_with(m_envelopePrefix) && (id == "ST" || id == "SE");
+}
+
+int X12SegmentReader::SkipToSegment(std::string_view name)
+{
+    if (isSegment(name)) {
+        return 0;
+    }
+    for (;;) {
+        if (const int status = ReadNextSegment(); status != 0) {
+            return status;
+        }
+        if (m_atEnd || isSegment(name) || stopsSearchFor(name)) {
+            return 0;
+        }
+    }
+}
+
+int X12SegmentReader::ReportX12ProcessError(std::string_view detail) const
+{
+    std::string text(TextsOf(m_variant).errorPrefix);
+    text += detail;
+    text += ']';
+    return ReportProcessError(std::move(text));
+}
+
+int X12SegmentReader::FailInputFile(std::string_view rest) const
+{
+    std::string detail = "Input file '";
+    detail += m_fileName;
+    detail += rest;
+    return ReportX12ProcessError(detail);
+}
+
+int X12SegmentReader::FailNotValid(std::string_view reason) const
+{
+    std::string rest = "' is not a valid ";
+    rest += TextsOf(m_variant).fileKind;
+    rest += " file ";
+    rest += reason;
+    return FailInputFile(rest);
+}
+
+void AppendSplitComposite(std::string& out, char componentSeparator, std::string_view value, int maxParts, int padWidth,
+                          std::string_view joiner)
+{
+    std::string_view rest = value;
+    for (int part = 0; part < maxParts; ++part) {
+        const std::size_t separator = rest.find(componentSeparator);
+        const std::string_view piece = rest.substr(0, separator);
+        if (part > 0) {
+            out += joiner;
+        } else if (piece.size() < static_cast<std::size_t>(std::max(padWidth, 0))) {
+            out.append(static_cast<std::size_t>(padWidth) - piece.size(), '0');
+        }
+        out += piece;
+        if (separator == std::string_view::npos) {
+            break;
+        }
+        rest.remove_prefix(separator + 1);
+    }
+}
+
+void X12SegmentReader::AppendSplitComposite(std::string& out, std::string_view value, int maxParts, int padWidth,
+                                            std::string_view joiner) const
+{
+    talmere::AppendSplitComposite(out, m_componentSeparator, value, maxParts, padWidth, joiner);
+}
+
+std::string X12SegmentReader::SplitComposite(std::string_view value, int maxParts, int padWidth,
+                                             std::string_view joiner) const
+{
+    std::string out;
+    AppendSplitComposite(out, value, maxParts, padWidth, joiner);
+    return out;
+}
+
+bool LoadX12SegmentList(const std::filesystem::path& path, std::vector<std::string>& list, int maxCount)
+{
+    list.clear();
+    ReportInputFile file;
+    if (!file.open(path)) {
+        return false;
+    }
+    constexpr int kEnd = ReportInputFile::kEnd;
+    const int first = file.get();
+    const int second = first == kEnd ? kEnd : file.get();
+    const int third = second == kEnd ? kEnd : file.get();
+    if (first != 'I' || second != 'S' || third != 'A') {
+        return false;
+    }
+    const int separator = file.get();
+    if (separator == kEnd) {
+        return false;
+    }
+    std::string header = "ISA";
+    header.push_back(static_cast<char>(separator));
+    while (header.size() < X12SegmentReader::kIsaLength) {
+        const int c = file.get();
+        if (c == kEnd) {
+            return false;
+        }
+        if ((c == '\r' || c == '\n') && c != separator && header.size() < 104) {
+            continue;
+        }
+        header.push_back(static_cast<char>(c));
+    }
+    const char elementSeparator = header[3];
+    const char componentSeparator = header[104];
+    const char terminator = header[105];
+    list.push_back(std::move(header));
+
+    const auto keeps = [&](int c) {
+        return IsPrintable(c) || c == static_cast<unsigned char>(elementSeparator) ||
+               c == static_cast<unsigned char>(componentSeparator) || c == static_cast<unsigned char>(terminator);
+    };
+    std::string segment;
+    while (!file.atEnd()) {
+        if (maxCount >= 1 && list.size() >= static_cast<std::size_t>(maxCount)) {
+            break;
+        }
+        segment.clear();
+        bool terminated = false;
+        for (int c = file.get(); c != kEnd; c = file.get()) {
+            if (!keeps(c) || (c == ' ' && segment.empty() && terminator != ' ')) {
+                continue;
+            }
+            if (c == static_cast<unsigned char>(terminator)) {
+                segment.push_back(static_cast<char>(c));
+                terminated = true;
+                break;
+            }
+            if (segment.size() < kMaxListedSegmentLength - 1) {
+                segment.push_back(static_cast<char>(c));
+            }
+        }
+        if (file.failed()) {
+            return false;
+        }
+        if (!terminated) {
+            // The end of the file between segments is no failure; inside a segment it is.
+            return segment.empty();
+        }
+        list.push_back(segment);
+    }
+    return !file.failed();
+}
+
+bool ParseX12Date(std::string_view text, X12Date& date)
+{
+    if (text.size() != 8 || !AllDigits(text)) {
+        return false;
+    }
+    const int year = Digits(text.substr(0, 4));
+    const int month = Digits(text.substr(4, 2));
+    const int day = Digits(text.substr(6, 2));
+    if (!IsValidDate(year, month, day)) {
+        return false;
+    }
+    date = {year, month, day};
+    return true;
+}
+
+bool ParseX12Time(std::string_view text, X12Time& time)
+{
+    if (text.size() != 4 || !AllDigits(text)) {
+        return false;
+    }
+    const int hour = Digits(text.substr(0, 2));
+    const int minute = Digits(text.substr(2, 2));
+    if (hour > 23 || minute > 59) {
+        return false;
+    }
+    time = {hour, minute};
+    return true;
+}
+
+} // namespace talmere

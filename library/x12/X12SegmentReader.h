@@ -1,0 +1,156 @@
+#pragma once
+
+// Reading ANSI X12 interchanges. The delimiters come from the fixed-length ISA segment; segments are cut at
+// the segment terminator into at most twelve elements; characters that cannot be part of the data (line
+// ends, control characters, bytes above 126) are passed over wherever they occur. Failures are status 98
+// with a readable process-error text.
+
+#include "ReportFiles.h"
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace talmere {
+
+// The two streaming readers differ in their limits and in the texts of their failures.
+enum class X12ReaderVariant {
+    Acknowledgment, // 997, 999 and TA1
+    TextMessage,    // 864
+};
+
+// The interchange control version of ISA12, as far as the readers care.
+enum class X12Version {
+    Version4010,
+    Version5010,
+    Other,
+};
+
+// Reads one X12 file as a stream of segments with constant memory, whatever the file's size.
+class X12SegmentReader {
+public:
+    static constexpr int kEnd = ReportInputFile::kEnd;
+    // A segment holds at most this many elements, its identifier included.
+    static constexpr int kMaxElementCount = 12;
+    static constexpr std::size_t kIsaLength = 106;
+
+    explicit X12SegmentReader(X12ReaderVariant variant);
+    X12SegmentReader(const X12SegmentReader&) = delete;
+    X12SegmentReader& operator=(const X12SegmentReader&) = delete;
+
+    // Opens a report file for reading from its start; false when it cannot be read. The file name, without
+    // folder, is what the failure texts name.
+    bool open(const std::filesystem::path& path);
+    void close();
+    const std::string& fileName() const { return m_fileName; }
+
+    // The next character that can belong to a segment, or kEnd: printable characters (without the space
+    // when blanks are skipped) and the delimiters this reader keeps.
+    int ReadSignificantChar(bool skipBlanks);
+
+    // Reads the ISA segment of the first interchange (which must start the file) or of a later one, and
+    // takes the delimiters from it. At the end of the file after an interchange, found is false.
+    int ReadInterchangeHeader(bool firstInterchange, bool& found);
+
+    // Reads the next segment. Between segments the end of the file is no failure: the segment is then
+    // empty and atEnd() is true.
+    int ReadNextSegment();
+
+    // Reads on until the named segment, or until a segment that closes the envelope the named segment
+    // belongs to; the current segment is then the one where the search stopped.
+    int SkipToSegment(std::string_view name);
+
+    // Stores the variant's process-error text around the detail and answers 98.
+    int ReportX12ProcessError(std::string_view detail) const;
+    // "Input file '<name>'" followed by the rest, as a process error.
+    int FailInputFile(std::string_view rest) const;
+    // "Input file '<name>' is not a valid <kind> file " followed by the reason, as a process error.
+    int FailNotValid(std::string_view reason) const;
+
+    // The current segment.
+    std::string_view element(int index) const
+    {
+        if (index < 0 || index >= m_count) {
+            return {};
+        }
+        const std::uint32_t start = index == 0 ? 0 : m_ends[static_cast<std::size_t>(index - 1)];
+        return std::string_view(m_text.get() + start, m_ends[static_cast<std::size_t>(index)] - start);
+    }
+    std::string_view segmentId() const { return element(0); }
+    bool isSegment(std::string_view id) const { return element(0) == id; }
+    int elementCount() const { return m_count; }
+    bool atEnd() const { return m_atEnd; }
+
+    // The delimiters and version of the current interchange.
+    char elementSeparator() const { return m_elementSeparator; }
+    char componentSeparator() const { return m_componentSeparator; }
+    char segmentTerminator() const { return m_segmentTerminator; }
+    char repetitionSeparator() const { return m_repetitionSeparator; }
+    X12Version version() const { return m_version; }
+    const std::string& interchangeHeader() const { return m_header; }
+
+    // Formats a composite element for printing: at most maxParts components, the first left-padded with
+    // "0" to padWidth, joined by the joiner; whatever follows the last part taken is dropped.
+    std::string SplitComposite(std::string_view value, int maxParts, int padWidth, std::string_view joiner) const;
+    void AppendSplitComposite(std::string& out, std::string_view value, int maxParts, int padWidth,
+                              std::string_view joiner) const;
+
+private:
+    enum CharClass : std::uint8_t { kDrop, kKeep, kElementBreak, kSegmentBreak };
+
+    void updateCharClasses();
+    bool stopsSearchFor(std::string_view name) const;
+    void clearSegment();
+
+    X12ReaderVariant m_variant;
+    std::size_t m_maxElementLength;
+    std::string_view m_envelopePrefix;
+    ReportInputFile m_file;
+    std::string m_fileName;
+
+    std::string m_header;
+    char m_elementSeparator = '*';
+    char m_componentSeparator = ':';
+    char m_segmentTerminator = '~';
+    char m_repetitionSeparator = '^';
+    X12Version m_version = X12Version::Other;
+    std::array<CharClass, 256> m_classes{};
+    bool m_spaceIsDelimiter = false;
+
+    // Element texts back to back; element i ends at m_ends[i] and starts where element i - 1 ends.
+    std::unique_ptr<char[]> m_text;
+    std::array<std::uint32_t, kMaxElementCount + 1> m_ends{};
+    int m_count = 0;
+    bool m_atEnd = false;
+};
+
+// Splits a composite element at the component separator; the shared worker of both SplitComposite forms.
+void AppendSplitComposite(std::string& out, char componentSeparator, std::string_view value, int maxParts, int padWidth,
+                          std::string_view joiner);
+
+// Loads the first segments of an X12 file as whole texts, each ending with its segment terminator; the ISA
+// comes first, as its 106 characters. At most maxCount texts when maxCount is at least 1. False when the file
+// is missing, does not begin with "ISA", cannot be read, or ends inside a segment.
+bool LoadX12SegmentList(const std::filesystem::path& path, std::vector<std::string>& list, int maxCount);
+
+// The longest segment the list loader keeps; the rest of a longer segment is dropped, its terminator kept.
+inline constexpr std::size_t kMaxListedSegmentLength = 1024;
+
+// Dates and times as X12 writes them: "CCYYMMDD" and "HHMM", digits only.
+struct X12Date {
+    int year = 0;
+    int month = 0;
+    int day = 0;
+};
+struct X12Time {
+    int hour = 0;
+    int minute = 0;
+};
+bool ParseX12Date(std::string_view text, X12Date& date);
+bool ParseX12Time(std::string_view text, X12Time& time);
+
+} // namespace talmere
