@@ -1,0 +1,216 @@
+// Availity IBR reports: listing, report and claim selection through the built library.
+
+#include "ReportCalls.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+using namespace talmere;
+using test::LinesStartingWith;
+using test::ReadFile;
+using test::RunListing;
+using test::RunReport;
+using test::TestData;
+using test::WriteFile;
+
+namespace {
+
+// Points the system's temporary folder somewhere else for the life of the object.
+class TemporaryFolderVariable {
+public:
+    explicit TemporaryFolderVariable(const std::string& folder)
+    {
+        if (const char* previous = std::getenv("TMPDIR")) {
+            m_previous = previous;
+            m_had = true;
+        }
+        ::setenv("TMPDIR", folder.c_str(), 1);
+    }
+    ~TemporaryFolderVariable()
+    {
+        if (m_had) {
+            ::setenv("TMPDIR", m_previous.c_str(), 1);
+        } else {
+            ::unsetenv("TMPDIR");
+        }
+    }
+
+private:
+    std::string m_previous;
+    bool m_had = false;
+};
+
+class IbrReport : public ::testing::Test {
+protected:
+    test::TempFolder m_folder;
+    test::TempFolder m_temporary;
+    TemporaryFolderVariable m_tmpdir{m_temporary.path().string()};
+
+    std::filesystem::path write(const std::string& name, const std::string& content) const
+    {
+        WriteFile(m_folder / name, content);
+        return m_folder / name;
+    }
+
+    bool temporaryFolderIsEmpty() const { return std::filesystem::is_empty(m_temporary.path()); }
+};
+
+const std::string kFile = "1|2024-03-07|14:05:09|X|AV1|FCN1|0\r\n";
+const std::string kPayer = "2|PAYER ONE|2|1|20.00|10.00|1|10.00|P1\r\n";
+
+} // namespace
+
+TEST_F(IbrReport, PayerBlocksAndFileTotalsAreLaidOutAsExpected)
+{
+    for (const char* name : {"payers", "totals"}) {
+        const test::ReportRun run =
+            RunReport("AVAILITY_IBR", TestData(std::string("availity_ibr/") + name + ".ibr"), m_folder);
+        EXPECT_EQ(run.status, kStatusSuccess) << name;
+        EXPECT_EQ(run.text, ReadFile(TestData(std::string("availity_ibr/") + name + ".txt"))) << name;
+    }
+}
+
+TEST_F(IbrReport, AnArchiveFolderListsTheFilesThatStartWithAFileRecord)
+{
+    const test::ListingRun run =
+        RunListing("AVAILITY_IBR", TestData("availity_ibr/archive").string() + "/", m_folder, "IB");
+    EXPECT_EQ(run.status, kStatusSuccess);
+    EXPECT_EQ(run.text, ReadFile(TestData("availity_ibr/archive.DIR")));
+}
+
+TEST_F(IbrReport, OneFileIsListedOnlyWhenItStartsWithAValidFileRecord)
+{
+    EXPECT_EQ(RunListing("AVAILITY_IBR", TestData("availity_ibr/archive/IB240101.001").string(), m_folder).status,
+              kStatusInvalidRecord);
+    EXPECT_EQ(RunListing("AVAILITY_IBR", write("empty.ibr", "").string(), m_folder).status, kStatusInvalidRecord);
+    EXPECT_EQ(RunListing("AVAILITY_IBR", write("bad.ibr", "1|2024-03-07|25:00:00|X|AV1\r\n").string(), m_folder).status,
+              kStatusInvalidRecord);
+    EXPECT_EQ(RunListing("AVAILITY_IBR", (m_folder / "missing.ibr").string(), m_folder).status, kStatusFileMissing);
+
+    // Records after an out-of-place one are not counted.
+    const test::ListingRun run =
+        RunListing("AVAILITY_IBR", write("f.ibr", kFile + kPayer + "3E|A|B|C|D|E|F|G\r\n" + kPayer).string(), m_folder);
+    EXPECT_EQ(run.status, kStatusSuccess);
+    EXPECT_EQ(run.text, "20240307|1405|F.IBR|03/07/2024|14:05:09|AV1|PAYER ONE|2|1|1|FCN1|F.IBR\r\n");
+}
+
+TEST_F(IbrReport, TheReportStopsWithStatusSixAtTheFirstMisplacedOrInvalidRecord)
+{
+    test::ReportRun run = RunReport("AVAILITY_IBR", TestData("availity_ibr/archive/IB240101.001"), m_folder);
+    EXPECT_EQ(run.status, kStatusInvalidFormat);
+    EXPECT_EQ(run.text, "");
+
+    run = RunReport("AVAILITY_IBR", write("f.ibr", kFile + "3|DOE|x|y|PCN|1|BP|CH|TR\r\n"), m_folder);
+    EXPECT_EQ(run.status, kStatusInvalidFormat);
+    EXPECT_EQ(LinesStartingWith(run.text, "Availity Batch ID:").size(), 1u) << "what was written stays";
+    EXPECT_TRUE(LinesStartingWith(run.text, "Patient Name:").empty());
+
+    run = RunReport("AVAILITY_IBR", write("g.ibr", kFile + std::string(20000, 'x') + "\r\n"), m_folder);
+    EXPECT_EQ(run.status, kStatusInvalidFormat);
+
+    run = RunReport("AVAILITY_IBR", write("empty.ibr", "\r\n   \r\n"), m_folder);
+    EXPECT_EQ(run.status, kStatusSuccess);
+    EXPECT_EQ(run.text, "");
+
+    EXPECT_EQ(RunReport("AVAILITY_IBR", m_folder / "missing.ibr", m_folder).status, kStatusFileMissing);
+}
+
+TEST_F(IbrReport, TheWrapWidthComesFromParamOneOrThePointSize)
+{
+    const std::string message = "1|2024-03-07|14:05:09|X|AV1|FCN1|0||||||alpha beta gamma delta\r\n";
+    const std::filesystem::path file = write("m.ibr", message);
+    test::ReportOptions options;
+    options.params[1] = " 11 ";
+    EXPECT_EQ(LinesStartingWith(RunReport("AVAILITY_IBR", file, m_folder, options).text, "Availity Messages:"),
+              std::vector<std::string>{"Availity Messages:  alpha beta"});
+
+    options.params[1] = "0";
+    options.pointSize = "x";
+    EXPECT_EQ(RunReport("AVAILITY_IBR", file, m_folder, options).status, kStatusUnexpectedException);
+    options.pointSize = "12";
+    options.orientation = "LANDSCAPE";
+    EXPECT_EQ(LinesStartingWith(RunReport("AVAILITY_IBR", file, m_folder, options).text, "Availity Messages:"),
+              std::vector<std::string>{"Availity Messages:  alpha beta gamma delta"});
+}
+
+TEST_F(IbrReport, SelectionByStatusKeepsTheFileAndPayerRecordsOfSelectedClaims)
+{
+    test::ReportOptions options;
+    options.filters[5] = "r; NA";
+    const test::ReportRun run = RunReport("AVAILITY_IBR", TestData("availity_ibr/payers.ibr"), m_folder, options);
+    EXPECT_EQ(run.status, kStatusSuccess);
+    EXPECT_EQ(run.text, ReadFile(TestData("availity_ibr/payers-status-r-na.txt")));
+    EXPECT_TRUE(temporaryFolderIsEmpty());
+}
+
+TEST_F(IbrReport, EachSelectionValueNarrowsTheClaims)
+{
+    const std::filesystem::path file = TestData("availity_ibr/payers.ibr");
+    auto patients = [&](int number, const std::string& value) {
+        test::ReportOptions options;
+        options.filters[number] = value;
+        return LinesStartingWith(RunReport("AVAILITY_IBR", file, m_folder, options).text, "Patient Name:");
+    };
+    EXPECT_EQ(patients(1, " pcn100 ").size(), 3u);
+    EXPECT_EQ(patients(2, "roe, j"), std::vector<std::string>{"Patient Name:       ROE, JANE              "
+                                                              "Patient Ctrl No:  PCN2001"});
+    EXPECT_EQ(patients(3, "mcd").size(), 1u) << "payer ID";
+    EXPECT_EQ(patients(3, "Medicaid").size(), 1u) << "payer name";
+    EXPECT_EQ(patients(4, "555").size(), 1u);
+    EXPECT_EQ(patients(5, "a").size(), 1u);
+
+    // Nothing matches: an empty report, and success.
+    test::ReportOptions none;
+    none.filters[2] = "NOBODY";
+    const test::ReportRun run = RunReport("AVAILITY_IBR", file, m_folder, none);
+    EXPECT_EQ(run.status, kStatusSuccess);
+    EXPECT_EQ(run.text, "");
+    EXPECT_TRUE(temporaryFolderIsEmpty());
+}
+
+TEST_F(IbrReport, ASelectedClaimStaysWhenTheRecordAfterItIsMalformed)
+{
+    const std::string claim = "3|DOE, JANE|20240301|20240301|PCN1|10|BP|CH|TR||AV1|R\r\n";
+    const std::string malformed = "3|ROE|20240301\r\n";
+    test::ReportOptions options;
+    options.filters[2] = "doe";
+    const test::ReportRun run =
+        RunReport("AVAILITY_IBR", write("f.ibr", kFile + kPayer + claim + malformed), m_folder, options);
+    EXPECT_EQ(run.status, kStatusSuccess);
+    EXPECT_EQ(LinesStartingWith(run.text, "Patient Name:").size(), 1u);
+}
+
+TEST_F(IbrReport, AFailedSelectionReportsTheWholeFile)
+{
+    // The selection stops at the misplaced record; the report of the whole file then shows all records
+    // before it, selected or not.
+    const std::string claims = "3|DOE|20240301|20240301|PCN1|10|BP|CH|\r\n3|ROE|20240301|20240301|PCN2|10|BP|CH|\r\n";
+    test::ReportOptions options;
+    options.filters[2] = "DOE";
+    const test::ReportRun run =
+        RunReport("AVAILITY_IBR", write("f.ibr", kFile + kPayer + claims + "1E|x\r\n"), m_folder, options);
+    EXPECT_EQ(run.status, kStatusInvalidFormat);
+    EXPECT_EQ(LinesStartingWith(run.text, "Patient Name:").size(), 2u);
+    EXPECT_TRUE(temporaryFolderIsEmpty());
+}
+
+TEST_F(IbrReport, WithoutATemporaryFolderTheWholeFileIsReported)
+{
+    TemporaryFolderVariable missing((m_folder / "no-such-folder").string());
+    test::ReportOptions options;
+    options.filters[2] = "NOBODY";
+    const test::ReportRun run = RunReport("AVAILITY_IBR", TestData("availity_ibr/payers.ibr"), m_folder, options);
+    EXPECT_EQ(run.status, kStatusSuccess);
+    EXPECT_EQ(run.text, ReadFile(TestData("availity_ibr/payers.txt")));
+}
+
+TEST_F(IbrReport, AReportThatCannotBeWrittenFailsAndLeavesNoTemporaryFile)
+{
+    TReportViewerRequest request = test::MakeRequest("AVAILITY_IBR");
+    request.ReportPath.assign(TestData("availity_ibr/payers.ibr").string());
+    request.OutputPath.assign((m_folder / "missing" / "TALMRTMP.TXT").string());
+    request.FilterValues[4].assign("R");
+    EXPECT_EQ(test::CallBuiltLibrary(kGenerateReportFile, request).status, kStatusUnexpectedException);
+    EXPECT_TRUE(temporaryFolderIsEmpty());
+}

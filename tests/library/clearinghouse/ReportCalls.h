@@ -1,0 +1,91 @@
+#pragma once
+
+// Calls of the built report format library as the program makes them, for the claim and payer reports.
+
+#include "ReportLibraryInterface.h"
+#include "TestSupport.h"
+
+#include <filesystem>
+#include <map>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace talmere::test {
+
+struct ReportRun {
+    int status = kStatusNotCalled;
+    std::string text; // the report file, or "(none)" when none was written
+};
+
+struct ReportOptions {
+    std::map<int, std::string> filters;
+    std::map<int, std::string> params;
+    std::string pointSize = "10";
+    std::string orientation = "PORTRAIT";
+};
+
+// GenerateReportFile on one file; the report goes to a file in the given folder.
+inline ReportRun RunReport(std::string_view format, const std::filesystem::path& file, const TempFolder& folder,
+                           const ReportOptions& options = {})
+{
+    TReportViewerRequest request = MakeRequest(format);
+    request.ReportPath.assign(file.string());
+    const std::filesystem::path output = folder / "TALMRTMP.TXT";
+    std::error_code error;
+    std::filesystem::remove(output, error);
+    request.OutputPath.assign(output.string());
+    request.PointSize.assign(options.pointSize);
+    request.Orientation.assign(options.orientation);
+    for (const auto& [number, value] : options.filters) {
+        request.FilterValues[number - 1].assign(value);
+    }
+    for (const auto& [number, value] : options.params) {
+        request.Params[number - 1].assign(value);
+    }
+    ReportRun run;
+    run.status = CallBuiltLibrary(kGenerateReportFile, request).status;
+    run.text = std::filesystem::exists(output) ? ReadFile(output) : "(none)";
+    return run;
+}
+
+struct ListingRun {
+    int status = kStatusNotCalled;
+    std::string text;
+};
+
+// CreateDirectoryListingFile on one file or on a folder (a path text ending in "/").
+inline ListingRun RunListing(std::string_view format, const std::string& reportPath, const TempFolder& folder,
+                             std::string_view prefix = {}, std::string_view desc = {}, int pivot = 65)
+{
+    TReportViewerRequest request = MakeRequest(format);
+    request.ReportPath.assign(reportPath);
+    request.ArchivePrefix.assign(prefix);
+    request.ReportDesc.assign(desc);
+    request.CenturyDatePivotYear = pivot;
+    const std::filesystem::path output = folder / "TALMRD.DIR";
+    request.OutputPath.assign(output.string());
+    ListingRun run;
+    run.status = CallBuiltLibrary(kCreateDirectoryListingFile, request).status;
+    run.text = std::filesystem::exists(output) ? ReadFile(output) : "(none)";
+    return run;
+}
+
+// The lines of a text (CR LF or LF ends) that begin with the prefix.
+inline std::vector<std::string> LinesStartingWith(const std::string& text, std::string_view prefix)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        if (line.starts_with(prefix)) {
+            lines.push_back(line);
+        }
+    }
+    return lines;
+}
+
+} // namespace talmere::test
