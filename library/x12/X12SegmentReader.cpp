@@ -223,25 +223,18 @@ int X12SegmentReader::ReadNextSegment()
 bool X12SegmentReader::stopsSearchFor(std::string_view name) const
 {
     const std::string_view id = segmentId();
-    if (id == "IEA") {
-        return true;
-    }
-    if (name == "IEA") {
-        return false;
-    }
-    if (id == "ISA") {
-        return true;
-    }
-    if (name == "GE") {
-        return false;
-    }
-    if (id == "GE" || id == "GT") {
-        return true;
+    const bool closesInterchange = id == "ISA" || id == "IEA";
+    const bool closesGroup = closesInterchange || id == "GE" || id == "GT";
+    if (!m_envelopePrefix.empty() && name.starts_with(m_envelopePrefix)) {
+        return closesGroup || id == "ST" || id == "SE";
     }
     if (name == "SE") {
-        return false;
+        return closesGroup;
     }
-    return name.starts_with(m_envelopePrefix) && (id == "ST" || id == "SE");
+    if (name == "GE") {
+        return closesInterchange;
+    }
+    return false;
 }
 
 int X12SegmentReader::SkipToSegment(std::string_view name)
@@ -302,6 +295,14 @@ void AppendSplitComposite(std::string& out, char componentSeparator, std::string
         }
         rest.remove_prefix(separator + 1);
     }
+}
+
+std::string SplitComposite(char componentSeparator, std::string_view value, int maxParts, int padWidth,
+                           std::string_view joiner)
+{
+    std::string out;
+    AppendSplitComposite(out, componentSeparator, value, maxParts, padWidth, joiner);
+    return out;
 }
 
 void X12SegmentReader::AppendSplitComposite(std::string& out, std::string_view value, int maxParts, int padWidth,

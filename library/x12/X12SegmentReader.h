@@ -128,7 +128,9 @@ private:
     bool m_atEnd = false;
 };
 
-// Splits a composite element at the component separator; the shared worker of both SplitComposite forms.
+// Splits a composite element at the component separator, as X12SegmentReader::SplitComposite does.
+std::string SplitComposite(char componentSeparator, std::string_view value, int maxParts, int padWidth,
+                           std::string_view joiner);
 void AppendSplitComposite(std::string& out, char componentSeparator, std::string_view value, int maxParts, int padWidth,
                           std::string_view joiner);
 

@@ -1,0 +1,1 @@
+#include "X12TestSupport.h"

@@ -1,0 +1,322 @@
+// The X12 segment readers: delimiters from the ISA, segments and elements, the characters they pass over,
+// their limits and failure texts, the envelope-stop rules, and the segment list loader.
+
+#include "X12SegmentReader.h"
+#include "StatusMessages.h"
+#include "X12TestSupport.h"
+
+#include <gtest/gtest.h>
+
+using namespace talmere;
+using namespace std::string_literals;
+using test::Isa;
+using test::Segments;
+
+namespace {
+
+class SegmentReader : public ::testing::Test {
+protected:
+    test::TempFolder m_folder;
+
+    std::filesystem::path write(std::string_view content, std::string_view name = "IN.X12")
+    {
+        const std::filesystem::path path = m_folder / name;
+        test::WriteFile(path, content);
+        return path;
+    }
+
+    // Opens the content and reads its first ISA; the test fails unless that works.
+    void start(X12SegmentReader& reader, std::string_view content)
+    {
+        ASSERT_TRUE(reader.open(write(content)));
+        bool found = false;
+        ASSERT_EQ(reader.ReadInterchangeHeader(true, found), 0) << LastProcessError();
+        ASSERT_TRUE(found);
+    }
+
+    // The identifiers of every segment up to the end of the file, or the first failure.
+    static std::string SegmentIds(X12SegmentReader& reader)
+    {
+        std::string ids;
+        for (;;) {
+            if (const int status = reader.ReadNextSegment(); status != 0) {
+                return ids + "!" + std::to_string(status);
+            }
+            if (reader.atEnd()) {
+                return ids;
+            }
+            ids += std::string(reader.segmentId()) + " ";
+        }
+    }
+};
+
+} // namespace
+
+TEST_F(SegmentReader, TakesTheDelimitersAndVersionFromTheFixedPositionsOfTheIsa)
+{
+    X12SegmentReader reader(X12ReaderVariant::Acknowledgment);
+    start(reader, Isa("00501", '!', '|', '>', '\n') + "GS|FA|A>B|C\n");
+    EXPECT_EQ(reader.elementSeparator(), '|');
+    EXPECT_EQ(reader.componentSeparator(), '>');
+    EXPECT_EQ(reader.segmentTerminator(), '\n');
+    EXPECT_EQ(reader.repetitionSeparator(), '!');
+    EXPECT_EQ(reader.version(), X12Version::Version5010);
+    ASSERT_EQ(reader.ReadNextSegment(), 0);
+    EXPECT_EQ(reader.elementCount(), 4);
+    EXPECT_EQ(reader.element(2), "A>B");
+    EXPECT_EQ(reader.element(3), "C");
+    EXPECT_EQ(reader.element(4), "");
+
+    for (const auto& [isa12, version] :
+         {std::pair{"00401", X12Version::Version4010}, std::pair{"00400", X12Version::Other},
+          std::pair{"00502", X12Version::Other}}) {
+        X12SegmentReader other(X12ReaderVariant::Acknowledgment);
+        start(other, Isa(isa12, 'U'));
+        EXPECT_EQ(other.version(), version) << isa12;
+    }
+}
+
+TEST_F(SegmentReader, LineEndsBetweenSegmentsAndInsideTheIsaAreNotData)
+{
+    const std::string isa = Isa();
+    // Line ends inside the ISA before the component separator are dropped, not counted.
+    const std::string brokenIsa = isa.substr(0, 40) + "\r\n" + isa.substr(40, 30) + "\n" + isa.substr(70);
+    X12SegmentReader reader(X12ReaderVariant::Acknowledgment);
+    start(reader, brokenIsa + Segments({"GS*FA~", "ST*999~", "SE*2~"}, "\r\n") + "\r\n\r\n");
+    EXPECT_EQ(reader.interchangeHeader(), isa);
+    EXPECT_EQ(SegmentIds(reader), "GS ST SE ");
+
+    // A line feed as segment terminator is kept at the terminator's position, and marks the ends.
+    X12SegmentReader lineFeed(X12ReaderVariant::TextMessage);
+    start(lineFeed, Isa("00401", 'U', '*', ':', '\n') + "GS*TX\r\nST*864\nSE*2\n");
+    EXPECT_EQ(lineFeed.segmentTerminator(), '\n');
+    EXPECT_EQ(SegmentIds(lineFeed), "GS ST SE ");
+}
+
+TEST_F(SegmentReader, ControlAndNonAsciiBytesAreDroppedInsideElementsAndSpacesKept)
+{
+    X12SegmentReader reader(X12ReaderVariant::Acknowledgment);
+    start(reader, Isa() + "MSG*A\0B\tC\x7F\xE9 D  *E\x1A"s + "IGNORED AFTER CTRL-Z~");
+    EXPECT_EQ(reader.ReadNextSegment(), kStatusProcessError);
+    // Ctrl-Z ended the file inside the segment.
+    EXPECT_EQ(LastProcessError(), "ANSI-997/999 Process Error: [Input file 'IN.X12' ended prematurely]");
+
+    X12SegmentReader clean(X12ReaderVariant::Acknowledgment);
+    start(clean, Isa() + "MSG*A\0B\tC\x7F\xE9 D  *E~"s);
+    ASSERT_EQ(clean.ReadNextSegment(), 0);
+    EXPECT_EQ(clean.element(1), "ABC D  ");
+    EXPECT_EQ(clean.element(2), "E");
+}
+
+TEST_F(SegmentReader, TheRepetitionSeparatorIsKeptOnlyIn5010Acknowledgments)
+{
+    const std::string body = "CTX*A\x1D"
+                             "B~";
+    X12SegmentReader ack5010(X12ReaderVariant::Acknowledgment);
+    start(ack5010, Isa("00501", '\x1D') + body);
+    ASSERT_EQ(ack5010.ReadNextSegment(), 0);
+    EXPECT_EQ(ack5010.element(1), "A\x1D"
+                                  "B");
+
+    X12SegmentReader ack4010(X12ReaderVariant::Acknowledgment);
+    start(ack4010, Isa("00401", '\x1D') + body);
+    ASSERT_EQ(ack4010.ReadNextSegment(), 0);
+    EXPECT_EQ(ack4010.element(1), "AB");
+
+    X12SegmentReader message(X12ReaderVariant::TextMessage);
+    start(message, Isa("00501", '\x1D') + body);
+    ASSERT_EQ(message.ReadNextSegment(), 0);
+    EXPECT_EQ(message.element(1), "AB");
+
+    // A non-printing component separator is kept by every reader.
+    X12SegmentReader component(X12ReaderVariant::TextMessage);
+    start(component, Isa("00401", 'U', '*', '\x1F') + "AK4*5\x1F"
+                                                      "1~");
+    ASSERT_EQ(component.ReadNextSegment(), 0);
+    EXPECT_EQ(component.SplitComposite(component.element(1), 3, 2, " ; "), "05 ; 1");
+}
+
+TEST_F(SegmentReader, TwelveElementsFitAndAThirteenthIsAFieldCountOverflow)
+{
+    X12SegmentReader reader(X12ReaderVariant::Acknowledgment);
+    start(reader, Isa() + "AK9*1*2*3*4*5*6*7*8*9*10*11~AK9*1*2*3*4*5*6*7*8*9*10*11*12~");
+    ASSERT_EQ(reader.ReadNextSegment(), 0);
+    EXPECT_EQ(reader.elementCount(), 12);
+    EXPECT_EQ(reader.element(11), "11");
+    EXPECT_EQ(reader.ReadNextSegment(), kStatusProcessError);
+    EXPECT_EQ(LastProcessError(), "ANSI-997/999 Process Error: [Field count overflow: Segment AK9]");
+
+    X12SegmentReader message(X12ReaderVariant::TextMessage);
+    start(message, Isa() + "MSG*1*2*3*4*5*6*7*8*9*10*11*12~");
+    EXPECT_EQ(message.ReadNextSegment(), kStatusProcessError);
+    EXPECT_EQ(LastProcessError(), "ANSI-864 Process Error: [Field count overflow: Segment MSG]");
+}
+
+TEST_F(SegmentReader, ElementLengthLimitsDifferByReader)
+{
+    const auto segmentWith = [](std::size_t length) { return "AK4*" + std::string(length, 'X') + "*1~"; };
+    X12SegmentReader reader(X12ReaderVariant::Acknowledgment);
+    start(reader, Isa() + segmentWith(4096) + segmentWith(4097));
+    ASSERT_EQ(reader.ReadNextSegment(), 0);
+    EXPECT_EQ(reader.element(1).size(), 4096u);
+    EXPECT_EQ(reader.element(2), "1");
+    EXPECT_EQ(reader.ReadNextSegment(), kStatusProcessError);
+    EXPECT_EQ(LastProcessError(), "ANSI-997/999 Process Error: [Character count overflow: Segment AK4 ; Field 1]");
+
+    X12SegmentReader message(X12ReaderVariant::TextMessage);
+    start(message, Isa() + "MSG*" + std::string(300, 'T') + "~MSG*AA*" + std::string(301, 'T') + "~");
+    ASSERT_EQ(message.ReadNextSegment(), 0);
+    EXPECT_EQ(message.ReadNextSegment(), kStatusProcessError);
+    EXPECT_EQ(LastProcessError(), "ANSI-864 Process Error: [Character count overflow: Segment MSG ; Field 2]");
+
+    // An identifier that never ends overflows in element 0.
+    X12SegmentReader endless(X12ReaderVariant::TextMessage);
+    start(endless, Isa() + std::string(5000, 'Q'));
+    EXPECT_EQ(endless.ReadNextSegment(), kStatusProcessError);
+    EXPECT_EQ(LastProcessError(),
+              "ANSI-864 Process Error: [Character count overflow: Segment " + std::string(300, 'Q') + " ; Field 0]");
+}
+
+TEST_F(SegmentReader, AFileMustBeginWithIsaAndLaterInterchangesMayFollowBlankLines)
+{
+    X12SegmentReader reader(X12ReaderVariant::Acknowledgment);
+    bool found = true;
+    for (const std::string& content : {"\r\n" + Isa(), std::string("ISB"), std::string("IS"), std::string()}) {
+        ASSERT_TRUE(reader.open(write(content, "NOT.X12")));
+        EXPECT_EQ(reader.ReadInterchangeHeader(true, found), kStatusProcessError);
+        EXPECT_EQ(LastProcessError(), "ANSI-997/999 Process Error: [Input file 'NOT.X12' is not a valid ANSI-997 or "
+                                      "ANSI-999 file (missing ISA segment)]");
+    }
+    X12SegmentReader message(X12ReaderVariant::TextMessage);
+    ASSERT_TRUE(message.open(write(" ISA", "NOT.X12")));
+    EXPECT_EQ(message.ReadInterchangeHeader(true, found), kStatusProcessError);
+    EXPECT_EQ(LastProcessError(),
+              "ANSI-864 Process Error: [Input file 'NOT.X12' is not a valid ANSI-864 file (missing ISA segment)]");
+
+    const std::string second = Isa("00401", 'U', '*', ':', '\n');
+    start(reader, Isa() + "IEA*1*1~\r\n  \r\n\t" + second + "IEA*1*2\n");
+    ASSERT_EQ(reader.ReadNextSegment(), 0);
+    ASSERT_EQ(reader.ReadInterchangeHeader(false, found), 0);
+    ASSERT_TRUE(found);
+    EXPECT_EQ(reader.interchangeHeader(), second);
+    EXPECT_EQ(reader.version(), X12Version::Version4010);
+    ASSERT_EQ(reader.ReadNextSegment(), 0);
+    EXPECT_EQ(reader.element(2), "2");
+    // Nothing but blanks and empty lines after the last interchange: no further one, and no failure.
+    start(reader, second + "IEA*1*2\n\n\r\n  \n");
+    ASSERT_EQ(reader.ReadNextSegment(), 0);
+    EXPECT_EQ(reader.ReadInterchangeHeader(false, found), 0);
+    EXPECT_FALSE(found);
+
+    start(reader, Isa() + "IEA*1*1~GARBAGE");
+    ASSERT_EQ(reader.ReadNextSegment(), 0);
+    EXPECT_EQ(reader.ReadInterchangeHeader(false, found), kStatusProcessError);
+    EXPECT_TRUE(LastProcessError().ends_with("(missing ISA segment)]"));
+}
+
+TEST_F(SegmentReader, TheEndOfTheFileInsideTheIsaOrASegmentIsPremature)
+{
+    X12SegmentReader reader(X12ReaderVariant::Acknowledgment);
+    bool found = false;
+    for (const std::string& content : {std::string("ISA"), Isa().substr(0, 105)}) {
+        ASSERT_TRUE(reader.open(write(content, "SHORT.X12")));
+        EXPECT_EQ(reader.ReadInterchangeHeader(true, found), kStatusProcessError);
+        EXPECT_EQ(LastProcessError(), "ANSI-997/999 Process Error: [Input file 'SHORT.X12' ended prematurely]");
+    }
+    start(reader, Isa() + "GS*FA~GE*1");
+    EXPECT_EQ(SegmentIds(reader), "GS !98");
+    EXPECT_EQ(LastProcessError(), "ANSI-997/999 Process Error: [Input file 'IN.X12' ended prematurely]");
+    // Between segments the end of the file is no failure.
+    start(reader, Isa() + "GS*FA~GE*1~\r\n");
+    EXPECT_EQ(SegmentIds(reader), "GS GE ");
+}
+
+TEST_F(SegmentReader, SearchesStopAtTheBoundaryOfTheEnvelopeTheyBelongTo)
+{
+    const std::string file =
+        Isa() + "GS*FA~ST*999~AK1*HC~AK2*837~SE*4~ST*999~AK1*HC~AK9*A~SE*4~GE*2~GS*FA~ST*999~IEA*1~";
+    const auto stopAfter = [&](std::initializer_list<std::string_view> searches) {
+        X12SegmentReader reader(X12ReaderVariant::Acknowledgment);
+        start(reader, file);
+        std::string stops;
+        for (std::string_view name : searches) {
+            EXPECT_EQ(reader.SkipToSegment(name), 0);
+            stops += std::string(reader.segmentId()) + (reader.atEnd() ? "<end>" : "") + " ";
+        }
+        return stops;
+    };
+    // "AK" names stop at every envelope segment, SE passes ST, GE passes ST and SE, IEA passes everything.
+    EXPECT_EQ(stopAfter({"AK9", "AK9"}), "ST SE ");
+    EXPECT_EQ(stopAfter({"SE", "AK9", "AK9"}), "SE ST AK9 ");
+    EXPECT_EQ(stopAfter({"GE", "SE"}), "GE IEA ");
+    EXPECT_EQ(stopAfter({"IEA", "IEA", "GS"}), "IEA IEA <end> ");
+    EXPECT_EQ(stopAfter({"ZZZ"}), "<end> ");
+
+    // The message reader's searches for MIT stop where the acknowledgment reader's AK searches do.
+    X12SegmentReader message(X12ReaderVariant::TextMessage);
+    start(message, Isa() + "ST*864~MSG*A~SE*3~MIT*1~");
+    ASSERT_EQ(message.ReadNextSegment(), 0);
+    ASSERT_EQ(message.SkipToSegment("MIT"), 0);
+    EXPECT_EQ(message.segmentId(), "SE");
+}
+
+TEST(SplitComposite, PadsTheFirstPartAndDropsWhatFollowsTheLastPartTaken)
+{
+    EXPECT_EQ(SplitComposite(':', "5:1", 3, 2, " ; "), "05 ; 1");
+    EXPECT_EQ(SplitComposite(':', "12:3:4:5", 3, 2, "-"), "12-3-4");
+    EXPECT_EQ(SplitComposite(':', "", 3, 2, "-"), "00");
+    EXPECT_EQ(SplitComposite(':', "CLM01:A:B", 2, 0, ": "), "CLM01: A");
+    EXPECT_EQ(SplitComposite(':', "a::b", 3, 0, ","), "a,,b");
+    EXPECT_EQ(SplitComposite('>', "5:1", 3, 3, " ; "), "5:1");
+}
+
+TEST_F(SegmentReader, TheListLoaderKeepsWholeSegmentsWithTheirTerminators)
+{
+    std::vector<std::string> list;
+    const std::string isa = Isa("00401", 'U', '*', ':', '\n');
+    ASSERT_TRUE(LoadX12SegmentList(write(isa + "GS*HP*X\r\n  ST*835*1\n\x01TRN*1* 2 \n"), list, 300));
+    ASSERT_EQ(list.size(), 4u);
+    EXPECT_EQ(list[0], isa);
+    EXPECT_EQ(list[1], "GS*HP*X\n");
+    EXPECT_EQ(list[2], "ST*835*1\n");
+    EXPECT_EQ(list[3], "TRN*1* 2 \n");
+
+    ASSERT_TRUE(LoadX12SegmentList(write(Isa() + "A~B~C~D~"), list, 3));
+    EXPECT_EQ(list.size(), 3u);
+    ASSERT_TRUE(LoadX12SegmentList(write(Isa() + "A~B~\x1A"
+                                                 "C~"),
+                                   list, 0));
+    EXPECT_EQ(list.size(), 3u);
+    // A segment longer than the loader keeps is cut, its terminator kept.
+    ASSERT_TRUE(LoadX12SegmentList(write(Isa() + "MSG*" + std::string(2000, 'M') + "~SE*1~"), list, 0));
+    ASSERT_EQ(list.size(), 3u);
+    EXPECT_EQ(list[1].size(), kMaxListedSegmentLength);
+    EXPECT_EQ(list[1].back(), '~');
+    EXPECT_EQ(list[2], "SE*1~");
+
+    EXPECT_FALSE(LoadX12SegmentList(write(Isa() + "GS*HP~ST*835"), list, 0));
+    EXPECT_FALSE(LoadX12SegmentList(write(" " + Isa()), list, 0));
+    EXPECT_TRUE(list.empty());
+    EXPECT_FALSE(LoadX12SegmentList(write(Isa().substr(0, 100)), list, 0));
+    EXPECT_FALSE(LoadX12SegmentList(m_folder / "MISSING.X12", list, 0));
+    EXPECT_FALSE(LoadX12SegmentList(m_folder.path(), list, 0));
+}
+
+TEST(X12DateTime, AcceptsOnlyDigitsThatFormARealDateOrTime)
+{
+    X12Date date;
+    EXPECT_TRUE(ParseX12Date("20240229", date));
+    EXPECT_EQ(date.year, 2024);
+    EXPECT_EQ(date.month, 2);
+    EXPECT_EQ(date.day, 29);
+    for (const char* bad : {"20230229", "20241301", "2024010", "202401011", "2024-1-1", "+2024010", ""}) {
+        EXPECT_FALSE(ParseX12Date(bad, date)) << bad;
+    }
+    X12Time time;
+    EXPECT_TRUE(ParseX12Time("2359", time));
+    EXPECT_EQ(time.hour, 23);
+    EXPECT_EQ(time.minute, 59);
+    for (const char* bad : {"2400", "1260", "123", "12:3", ""}) {
+        EXPECT_FALSE(ParseX12Time(bad, time)) << bad;
+    }
+}
