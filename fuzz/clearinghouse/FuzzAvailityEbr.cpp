@@ -1,0 +1,9 @@
+// The AVAILITY_EBR handler's listing, report and claim selection on arbitrary bytes.
+
+#include "FuzzClaimReport.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    talmere::fuzz::CheckClaimReport("AVAILITY_EBR", 12, 5, data, size);
+    return 0;
+}

@@ -1,0 +1,9 @@
+// The ALABAMA_MEDICAID_BRF handler's listing, report and claim selection on arbitrary bytes.
+
+#include "FuzzClaimReport.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    talmere::fuzz::CheckClaimReport("ALABAMA_MEDICAID_BRF", 10, 5, data, size);
+    return 0;
+}
