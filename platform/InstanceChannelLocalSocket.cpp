@@ -28,7 +28,7 @@ QString ChannelName(const QString& windowClass, const QString& title)
     const QByteArray digest =
         QCryptographicHash::hash((windowClass + QLatin1Char('\n') + title).toUtf8(), QCryptographicHash::Sha256)
             .toHex()
-            .left(32);
+            .left(20);
     const QString base = QStringLiteral("talmere-") + windowClass + QLatin1Char('-') + QString::fromLatin1(digest);
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (!runtime.isEmpty() && QFileInfo(runtime).isDir()) {

@@ -120,9 +120,15 @@ private:
         return keys;
     }
 
-    // The group's path as it is stored, or nothing when some part of it does not exist.
+    // The group's path as it is stored, or nothing when some part of it does not exist. A section written
+    // [General] by hand holds what QSettings takes for keys outside any group (it writes the group General
+    // as [%General]); such keys are the group General when there is no other.
     std::optional<QString> resolveGroup(const QString& group) const
     {
+        if (group.compare(QLatin1String("General"), Qt::CaseInsensitive) == 0 &&
+            FindName(childGroupsOf(QString()), group).isEmpty() && !m_settings.childKeys().isEmpty()) {
+            return QString();
+        }
         QString actual;
         for (const QString& part : group.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
             const QString found = FindName(childGroupsOf(actual), part);

@@ -1,0 +1,108 @@
+// Files and folders with the meanings the program was designed for: short paths, names without regard to
+// case, configured backslashes, and copies and creations that never leave a file half written.
+
+#include "FileSystem.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+using namespace talmere;
+using namespace talmere::platform;
+namespace fs = std::filesystem;
+
+TEST(FileSystem, ShortPathIsTheCleanAbsolutePathOfWhatExists)
+{
+    test::TempFolder folder;
+    fs::create_directories(folder / "Server" / "Mailbox");
+    const std::string root = folder.path().string();
+
+    EXPECT_EQ(ShortPath(root + "/Server/./Mailbox/../Mailbox/"), root + "/Server/Mailbox/");
+    EXPECT_EQ(ShortPath(root + "//Server"), root + "/Server");
+    // Names are found whatever their case, and the result names them as they are.
+    EXPECT_EQ(ShortPath(root + "/SERVER/mailbox/"), root + "/Server/Mailbox/");
+    EXPECT_EQ(ShortPath(root + "/Server/Missing/"), "");
+    EXPECT_EQ(ShortPath(""), "");
+
+    test::CurrentFolder here(folder.path());
+    EXPECT_EQ(ShortPath("server/"), root + "/Server/");
+    EXPECT_EQ(ShortPath("/"), "/");
+}
+
+TEST(FileSystem, NamesResolveWithoutRegardToCaseExactMatchFirst)
+{
+    test::TempFolder folder;
+    fs::create_directories(folder / "Q" / "Private");
+    test::WriteFile(folder / "Q" / "talmere.ini", "");
+    test::WriteFile(folder / "Q" / "Both", "");
+    test::WriteFile(folder / "Q" / "BOTH", "");
+    const std::string root = folder.path().string();
+
+    EXPECT_EQ(ResolvePathNoCase(root + "/q/TALMERE.INI"), root + "/Q/talmere.ini");
+    EXPECT_EQ(ResolvePathNoCase(root + "/Q/private/"), root + "/Q/Private/");
+    EXPECT_EQ(ResolvePathNoCase(root + "/Q/Both"), root + "/Q/Both");
+    EXPECT_EQ(ResolvePathNoCase(root + "/Q/both"), root + "/Q/BOTH"); // the first in name order
+    // What does not exist is kept as written, from the first missing name on.
+    EXPECT_EQ(ResolvePathNoCase(root + "/q/New/private"), root + "/Q/New/private");
+}
+
+TEST(FileSystem, ConfiguredBackslashesBecomeSeparatorsAndThereIsNoDrive)
+{
+    EXPECT_EQ(FromConfiguredPath("mailbox\\ABC\\"), "mailbox/ABC/");
+    EXPECT_EQ(DrivePart("/srv/qorva/"), "");
+    EXPECT_TRUE(IsAbsolutePath("/srv"));
+    EXPECT_FALSE(IsAbsolutePath("\\srv"));
+    EXPECT_FALSE(IsAbsolutePath("C:\\srv"));
+}
+
+TEST(FileSystem, SameFileSeesOneFileUnderTwoNames)
+{
+    test::TempFolder folder;
+    fs::create_directories(folder / "server");
+    test::WriteFile(folder / "server" / "TALMERE.INI", "x");
+    fs::create_directory_symlink(folder / "server", folder / "install");
+    const std::string root = folder.path().string();
+
+    EXPECT_TRUE(SameFile(root + "/server/TALMERE.INI", root + "/install/TALMERE.INI"));
+    EXPECT_TRUE(SameFile(root + "/server/talmere.ini", root + "/SERVER/TALMERE.INI"));
+    EXPECT_FALSE(SameFile(root + "/server/TALMERE.INI", root + "/server/OTHER.INI"));
+}
+
+TEST(FileSystem, ReplaceWithCopyReplacesWholeOrNotAtAll)
+{
+    test::TempFolder folder;
+    test::WriteFile(folder / "source", "[General]\nIntermediary=AVAILITY\n");
+    test::WriteFile(folder / "target", "old contents, longer than the new ones ...........");
+
+    ASSERT_TRUE(ReplaceWithCopy((folder / "source").string(), (folder / "target").string()));
+    EXPECT_EQ(test::ReadFile(folder / "target"), "[General]\nIntermediary=AVAILITY\n");
+
+    // A missing source, or a target that is a folder, fails and leaves everything as it was.
+    EXPECT_FALSE(ReplaceWithCopy((folder / "missing").string(), (folder / "target").string()));
+    EXPECT_EQ(test::ReadFile(folder / "target"), "[General]\nIntermediary=AVAILITY\n");
+    fs::create_directory(folder / "folder");
+    EXPECT_FALSE(ReplaceWithCopy((folder / "source").string(), (folder / "folder").string()));
+    EXPECT_TRUE(fs::is_directory(folder / "folder"));
+    // No temporary file is left behind.
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()), 3);
+}
+
+TEST(FileSystem, CreateFileOnceNeverTouchesAnExistingFile)
+{
+    test::TempFolder folder;
+    const std::string path = (folder / "QRUSER.CTL").string();
+
+    EXPECT_EQ(CreateFileOnce(path, "ABCDEF"), CreateOutcome::Created);
+    EXPECT_EQ(test::ReadFile(path), "ABCDEF");
+    struct stat info {};
+    ASSERT_EQ(::stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0666u); // every user of the shared folder must be able to lock it
+
+    test::WriteFile(path, "someone else's");
+    EXPECT_EQ(CreateFileOnce(path, "ABCDEF"), CreateOutcome::Existed);
+    EXPECT_EQ(test::ReadFile(path), "someone else's");
+
+    EXPECT_EQ(CreateFileOnce((folder / "no such folder" / "QRUSER.CTL").string(), "x"), CreateOutcome::Failed);
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()), 1);
+}

@@ -1,0 +1,65 @@
+// Byte locks of open files: two opens of one file exclude each other even in one process, so the rules
+// can be seen here; the program's tests check them between real processes.
+
+#include "SharedLockFile.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+using namespace talmere;
+using platform::SharedLockFile;
+using LockResult = SharedLockFile::LockResult;
+
+TEST(SharedLockFile, ALockedByteIsRefusedToEveryOtherOpenUntilItIsReleased)
+{
+    test::TempFolder folder;
+    const std::string path = (folder / "QRUSER.CTL").string();
+    test::WriteFile(path, std::string(200, 'A'));
+    SharedLockFile first;
+    SharedLockFile second;
+    ASSERT_TRUE(first.open(path));
+    ASSERT_TRUE(second.open(path));
+
+    EXPECT_EQ(first.lockByte(7), LockResult::Locked);
+    EXPECT_EQ(first.lockByte(7), LockResult::Locked); // again by its holder: still held, no conflict
+    EXPECT_EQ(second.lockByte(7), LockResult::HeldByOther);
+    EXPECT_EQ(second.lockByte(8), LockResult::Locked); // one byte only
+    EXPECT_EQ(second.lockRange(5, 3), LockResult::HeldByOther);
+
+    EXPECT_TRUE(first.unlockByte(7));
+    EXPECT_EQ(second.lockByte(7), LockResult::Locked);
+
+    // Closing drops every lock of the open file.
+    second.close();
+    EXPECT_EQ(first.lockByte(7), LockResult::Locked);
+    EXPECT_EQ(first.lockByte(8), LockResult::Locked);
+}
+
+TEST(SharedLockFile, AByteHeldByAnotherOpenCannotBeRead)
+{
+    test::TempFolder folder;
+    const std::string path = (folder / "QRUSER.CTL").string();
+    test::WriteFile(path, "AB");
+    SharedLockFile holder;
+    SharedLockFile reader;
+    ASSERT_TRUE(holder.open(path));
+    ASSERT_TRUE(reader.open(path));
+
+    EXPECT_TRUE(reader.canReadByte(1));
+    ASSERT_EQ(holder.lockByte(1), LockResult::Locked);
+    EXPECT_FALSE(reader.canReadByte(1));
+    EXPECT_TRUE(holder.canReadByte(1)); // its own lock does not stand in its way
+    EXPECT_TRUE(reader.canReadByte(0));
+    EXPECT_FALSE(reader.canReadByte(2)); // beyond the end: no byte
+}
+
+TEST(SharedLockFile, NothingWorksWithoutAnOpenFile)
+{
+    test::TempFolder folder;
+    SharedLockFile file;
+    EXPECT_FALSE(file.open((folder / "missing").string()));
+    EXPECT_FALSE(file.isOpen());
+    EXPECT_EQ(file.lockByte(0), LockResult::Failed);
+    EXPECT_FALSE(file.unlockByte(0));
+    EXPECT_FALSE(file.canReadByte(0));
+}
