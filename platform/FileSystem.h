@@ -6,6 +6,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace talmere::platform {
 
@@ -46,6 +47,16 @@ bool SameFile(std::string_view a, std::string_view b);
 // renamed over it, so the target is never left half written. False when any step fails; the target is
 // then untouched.
 bool ReplaceWithCopy(std::string_view source, std::string_view target);
+
+struct FolderEntry {
+    std::string name;
+    bool isDirectory = false;
+};
+
+// The entries of a folder whose names match a file-name mask with the Windows meaning, without regard to
+// case ("*.*" is every entry, "*.zip", "AB*.*"), in name order; "." and ".." never. Empty when the folder
+// cannot be read.
+std::vector<FolderEntry> ListFolder(std::string_view folder, std::string_view mask);
 
 enum class CreateOutcome { Created, Existed, Failed };
 

@@ -2,6 +2,7 @@
 
 #include "TextUtil.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <filesystem>
@@ -241,6 +242,22 @@ bool ReplaceWithCopy(std::string_view source, std::string_view target)
         ::unlink(temporary.c_str());
     }
     return ok;
+}
+
+std::vector<FolderEntry> ListFolder(std::string_view folder, std::string_view mask)
+{
+    std::vector<FolderEntry> entries;
+    std::error_code error;
+    for (fs::directory_iterator it(fs::path(folder), error), end; !error && it != end; it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        if (WildcardMatch(mask, name)) {
+            std::error_code typeError;
+            entries.push_back({name, it->is_directory(typeError)});
+        }
+    }
+    std::sort(entries.begin(), entries.end(),
+              [](const FolderEntry& a, const FolderEntry& b) { return a.name < b.name; });
+    return entries;
 }
 
 CreateOutcome CreateFileOnce(std::string_view path, std::string_view contents)

@@ -40,4 +40,7 @@ public:
 // after the window class and title.
 std::unique_ptr<InstanceChannel> CreateLocalInstanceChannel();
 
+// The name under which that channel is found: a socket path, or a name in the temporary folder.
+QString LocalInstanceChannelName(const QString& windowClass, const QString& title);
+
 } // namespace talmere::platform

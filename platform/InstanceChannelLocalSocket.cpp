@@ -21,7 +21,9 @@ constexpr int kWaitMilliseconds = 2000;
 // A line longer than this is not one the program sends; the connection is dropped.
 constexpr qint64 kMaxLineLength = 256;
 
-QString ChannelName(const QString& windowClass, const QString& title)
+} // namespace
+
+QString LocalInstanceChannelName(const QString& windowClass, const QString& title)
 {
     // The title is the user's product name and may be long or hold any character; a digest keeps the name
     // short enough for a socket path and free of separators.
@@ -38,6 +40,8 @@ QString ChannelName(const QString& windowClass, const QString& title)
     return base + QLatin1Char('-') + QString::number(CurrentUserId());
 }
 
+namespace {
+
 bool SomeoneAnswers(const QString& name)
 {
     QLocalSocket probe;
@@ -53,7 +57,7 @@ public:
                                int showCommand) override
     {
         QLocalSocket socket;
-        socket.connectToServer(ChannelName(windowClass, title));
+        socket.connectToServer(LocalInstanceChannelName(windowClass, title));
         if (!socket.waitForConnected(kWaitMilliseconds)) {
             return false;
         }
@@ -73,7 +77,7 @@ public:
 
     bool listen(const QString& windowClass, const QString& title) override
     {
-        const QString name = ChannelName(windowClass, title);
+        const QString name = LocalInstanceChannelName(windowClass, title);
         m_server = std::make_unique<QLocalServer>();
         m_server->setSocketOptions(QLocalServer::UserAccessOption);
         bool listening = m_server->listen(name);

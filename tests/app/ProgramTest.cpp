@@ -2,6 +2,9 @@
 
 #include "AppTestSupport.h"
 #include "ChildProcess.h"
+#include "InstanceChannel.h"
+
+#include <QLocalSocket>
 
 #include <gtest/gtest.h>
 
@@ -140,4 +143,31 @@ TEST_F(Program, ASilentArchiveRunLeavesTheWorkToTheRunningInstanceEvenAfterACras
     EXPECT_FALSE(silent.errors.contains(kStartupComplete));
     EXPECT_EQ(running->readLine(), "message 3024 0 3");
     EXPECT_EQ(running->readLine(), "show 1");
+}
+
+TEST_F(Program, WhatIsNoMessageOnTheChannelIsIgnored)
+{
+    install.createStandardLayout();
+    auto running = startHost({"/TAMSEN"});
+    ASSERT_EQ(running->readLine(), "ready Qorva Report Manager");
+
+    test::ScopedEnvironment runtime("XDG_RUNTIME_DIR", (install / "runtime").c_str());
+    const QString name = platform::LocalInstanceChannelName("TApplication", "Qorva Report Manager");
+    const auto send = [&](const QByteArray& bytes) {
+        QLocalSocket socket;
+        socket.connectToServer(name);
+        ASSERT_TRUE(socket.waitForConnected(5000));
+        socket.write(bytes);
+        socket.waitForBytesWritten(5000);
+        socket.disconnectFromServer();
+        if (socket.state() != QLocalSocket::UnconnectedState) {
+            socket.waitForDisconnected(5000);
+        }
+    };
+    send("HELLO\nPOST 3024 x 1\nPOST 3024 0\nSHOW\nPOST 1 2 3 4\n\n");
+    send(QByteArray(5000, 'A'));
+    send("POST 3024 0 1\nSHOW 1\n");
+    EXPECT_EQ(running->readLine(), "message 3024 0 1");
+    EXPECT_EQ(running->readLine(), "show 1");
+    EXPECT_EQ(running->waitForExit(), 0);
 }

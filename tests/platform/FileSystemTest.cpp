@@ -106,3 +106,24 @@ TEST(FileSystem, CreateFileOnceNeverTouchesAnExistingFile)
     EXPECT_EQ(CreateFileOnce((folder / "no such folder" / "QRUSER.CTL").string(), "x"), CreateOutcome::Failed);
     EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()), 1);
 }
+
+TEST(FileSystem, FoldersAreListedThroughMasksWithTheWindowsMeaning)
+{
+    test::TempFolder folder;
+    for (const char* name : {"b.ZIP", "a.zip", "README", "ab.txt.zip", "ABC.DAT", "x.zipx"}) {
+        test::WriteFile(folder / name, "");
+    }
+    fs::create_directory(folder / "Sub.zip");
+    const auto names = [&](const char* mask) {
+        std::string joined;
+        for (const FolderEntry& entry : ListFolder(folder.path().string(), mask)) {
+            joined += entry.name + (entry.isDirectory ? "/ " : " ");
+        }
+        return joined;
+    };
+    EXPECT_EQ(names("*.zip"), "Sub.zip/ a.zip ab.txt.zip b.ZIP ");
+    EXPECT_EQ(names("*.*"), "ABC.DAT README Sub.zip/ a.zip ab.txt.zip b.ZIP x.zipx ");
+    EXPECT_EQ(names("ab*.*"), "ABC.DAT ab.txt.zip ");
+    EXPECT_EQ(names("?.zip"), "a.zip b.ZIP ");
+    EXPECT_EQ(ListFolder((folder / "missing").string(), "*.*").size(), 0u);
+}
