@@ -164,13 +164,9 @@ std::string DprRecordReader::read(std::string_view line)
     return type;
 }
 
-int BuildDprListingLine(const std::filesystem::path& file, std::string_view name, const ReportRequest&,
+int BuildDprListingLine(ReportInputFile& in, const std::filesystem::path&, std::string_view name, const ReportRequest&,
                         std::string& line)
 {
-    ReportInputFile in;
-    if (!in.open(file)) {
-        return kStatusInvalidRecord;
-    }
     int status = kStatusInvalidRecord;
     AllowedRecords allowed{"DPR"};
     DprRecordReader reader;
@@ -216,14 +212,16 @@ int BuildDprListingLine(const std::filesystem::path& file, std::string_view name
 
 int CreateDprListing(const ReportRequest& request)
 {
-    return WriteDirectoryListing(request, ListingLineBuilder(BuildDprListingLine));
+    return WriteClaimListing(request, BuildDprListingLine);
 }
 
 namespace {
 
 class DprReportWriter {
 public:
-    DprReportWriter(ReportOutputFile& out, const ReportWidths& widths) : m_out(out), m_widths(widths) {}
+    DprReportWriter(ReportOutputFile& out, const ReportWidths& widths) : m_text(out), m_widths(widths) {}
+
+    void flush() { m_text.flush(); }
 
     void writeRecord(const std::string& type, const TAvailityDPRCompositeInfo& record)
     {
@@ -239,14 +237,14 @@ public:
     void writeSeparation()
     {
         if (!m_previous.empty()) {
-            m_out.write("\r\n");
+            m_text.blankLine();
         }
     }
 
 private:
     void labelLine(std::string_view label, std::string_view value)
     {
-        m_line.start(label, kDprLabelWidth).text(value).writeTo(m_out);
+        m_text.start(label, kDprLabelWidth).text(value).end();
     }
 
     void writeHeading(const TAvailityDPRRecordDPRInfo& r)
@@ -254,21 +252,21 @@ private:
         if (IsShown(r.customerId)) {
             labelLine("Customer ID:", r.customerId);
         }
-        m_line.start("Date Received:", kDprLabelWidth)
+        m_text.start("Date Received:", kDprLabelWidth)
             .left(FormatDisplayDate(r.dateReceived), 26)
             .text("  Time Received:    ")
             .text(FormatLongTime(r.dateReceived))
-            .writeTo(m_out);
-        m_line.start("Availity Batch ID:", kDprLabelWidth)
+            .end();
+        m_text.start("Availity Batch ID:", kDprLabelWidth)
             .left(r.batchId, 26)
             .text("  File Control No:  ")
             .text(r.fileControlNumber)
-            .writeTo(m_out);
+            .end();
         if (IsShown(r.fileId)) {
-            m_line.start("Availity File ID:", kDprLabelWidth).left(r.fileId, 60).writeTo(m_out);
+            m_text.start("Availity File ID:", kDprLabelWidth).left(r.fileId, 60).end();
         }
         if (IsShown(r.fileName)) {
-            m_line.start("File Name:", kDprLabelWidth).left(r.fileName, 60).writeTo(m_out);
+            m_text.start("File Name:", kDprLabelWidth).left(r.fileName, 60).end();
         }
     }
 
@@ -279,11 +277,11 @@ private:
         labelLine("  Total Charges:", FormatDprAmount(r.totalCharges));
         labelLine("  Service From Date:", r.serviceFromDate);
         if (!r.processStatus.empty()) {
-            m_line.start("  Process Date/Stat:", kDprLabelWidth)
+            m_text.start("  Process Date/Stat:", kDprLabelWidth)
                 .text(r.processDate)
                 .text(" / ")
                 .text(r.processStatus)
-                .writeTo(m_out);
+                .end();
         } else {
             labelLine("  Process Date:", r.processDate);
         }
@@ -292,11 +290,7 @@ private:
         labelLine("  Billing Prov NPI:", r.billingProviderNpi);
         labelLine("  Submitter Name:", r.submitterName);
         if (IsShown(r.payerName)) {
-            m_line.start("  Payer ID/Name:", kDprLabelWidth)
-                .text(r.payerId)
-                .text(" / ")
-                .text(r.payerName)
-                .writeTo(m_out);
+            m_text.start("  Payer ID/Name:", kDprLabelWidth).text(r.payerId).text(" / ").text(r.payerName).end();
         } else {
             labelLine("  Payer ID:", r.payerId);
         }
@@ -318,33 +312,28 @@ private:
             const bool repeatsStart = previous == nullptr && m.type == "INVALID" && m.code == "INVALID" &&
                                       m.loop == "INVALID" && m.segmentId == "INVALID" && m.element == "INVALID";
             if (repeats || repeatsStart) {
-                WriteWrappedLabelLine(m_out, kDprLabelWidth, m_widths.wrapWidth, std::string(15, ' '), m.text);
+                m_text.wrapped(kDprLabelWidth, m_widths.wrapWidth, std::string(15, ' '), m.text);
             } else {
                 if (IsShown(m.type) || IsShown(m.code)) {
-                    m_line.start("  Message Type/Code:", kDprLabelWidth)
-                        .text(m.type)
-                        .text(" / ")
-                        .text(m.code)
-                        .writeTo(m_out);
+                    m_text.start("  Message Type/Code:", kDprLabelWidth).text(m.type).text(" / ").text(m.code).end();
                 }
-                WriteWrappedLabelLine(m_out, kDprLabelWidth, m_widths.wrapWidth, "  Message Text:", m.text);
+                m_text.wrapped(kDprLabelWidth, m_widths.wrapWidth, "  Message Text:", m.text);
                 if (IsShown(m.loop) || IsShown(m.segmentId) || IsShown(m.element)) {
-                    m_line.start("  Message Loop: ", kDprLabelWidth)
+                    m_text.start("  Message Loop: ", kDprLabelWidth)
                         .left(m.loop, 10)
                         .text("Segment ID: ")
                         .left(m.segmentId, 22)
                         .text("Element #: ")
                         .text(m.element)
-                        .writeTo(m_out);
+                        .end();
                 }
             }
             previous = &m;
         }
     }
 
-    ReportOutputFile& m_out;
+    ReportText m_text;
     ReportWidths m_widths;
-    ReportLine m_line;
     std::string m_previous;
 };
 
@@ -360,12 +349,14 @@ int WriteDprReport(ReportInputFile& in, ReportOutputFile& out, const ReportWidth
     while (lines.next(text)) {
         const std::string type = reader.read(text);
         if (!allowed.contains(type)) {
+            writer.flush();
             return kStatusInvalidFormat;
         }
         writer.writeRecord(type, reader.buffer());
         allowed.allow({"DPR", "CST"});
     }
     writer.writeSeparation();
+    writer.flush();
     return kStatusSuccess;
 }
 

@@ -80,8 +80,8 @@ std::string FormatDprAmount(std::string_view value);
 void SplitDprMessages(std::string_view field, std::vector<TAvailityDPRRecordCSTMessageInfo>& messages);
 
 int CreateDprListing(const ReportRequest& request);
-int BuildDprListingLine(const std::filesystem::path& file, std::string_view name, const ReportRequest& request,
-                        std::string& line);
+int BuildDprListingLine(ReportInputFile& in, const std::filesystem::path& file, std::string_view name,
+                        const ReportRequest& request, std::string& line);
 int GenerateDprReport(const ReportRequest& request);
 
 int WriteDprReport(ReportInputFile& in, ReportOutputFile& out, const ReportWidths& widths,

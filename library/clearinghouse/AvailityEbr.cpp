@@ -119,13 +119,9 @@ void AllowEbrRecordsAfter(std::string_view type, AllowedRecords& allowed)
     }
 }
 
-int BuildEbrListingLine(const std::filesystem::path& file, std::string_view name, const ReportRequest&,
+int BuildEbrListingLine(ReportInputFile& in, const std::filesystem::path&, std::string_view name, const ReportRequest&,
                         std::string& line)
 {
-    ReportInputFile in;
-    if (!in.open(file)) {
-        return kStatusInvalidRecord;
-    }
     int status = kStatusInvalidRecord;
     AllowedRecords allowed{"1"};
     EbrRecordReader reader;
@@ -179,7 +175,7 @@ int BuildEbrListingLine(const std::filesystem::path& file, std::string_view name
 
 int CreateEbrListing(const ReportRequest& request)
 {
-    return WriteDirectoryListing(request, ListingLineBuilder(BuildEbrListingLine));
+    return WriteClaimListing(request, BuildEbrListingLine);
 }
 
 namespace {
@@ -187,7 +183,9 @@ namespace {
 // The EBR report text, record by record.
 class EbrReportWriter {
 public:
-    EbrReportWriter(ReportOutputFile& out, const ReportWidths& widths) : m_out(out), m_widths(widths) {}
+    EbrReportWriter(ReportOutputFile& out, const ReportWidths& widths) : m_text(out), m_widths(widths) {}
+
+    void flush() { m_text.flush(); }
 
     void writeRecord(const std::string& type, const TAvailityEBRCompositeInfo& record)
     {
@@ -221,8 +219,8 @@ public:
             }
         } else if (m_previous == "1E" || m_previous == "2E") {
             if (current != m_previous) {
-                WriteWrappedLabelLine(m_out, kEbrLabelWidth, m_widths.wrapWidth,
-                                      m_previous == "1E" ? "Report Message:" : "Payer Message:", m_message);
+                m_text.wrapped(kEbrLabelWidth, m_widths.wrapWidth,
+                               m_previous == "1E" ? "Report Message:" : "Payer Message:", m_message);
                 blankLine();
             }
         } else if (IsClaimPart(m_previous)) {
@@ -231,7 +229,7 @@ public:
     }
 
 private:
-    void blankLine() { m_out.write("\r\n"); }
+    void blankLine() { m_text.blankLine(); }
 
     void appendMessage(std::string_view message)
     {
@@ -243,27 +241,27 @@ private:
     {
         m_message.clear();
         if (!m_firstFile) {
-            WriteRule(m_out, m_line, '=');
+            WriteRule(m_text, '=');
         }
         m_firstFile = false;
         if (IsShown(r.customerId)) {
-            m_line.start("Customer ID:", kEbrLabelWidth).text(r.customerId).writeTo(m_out);
+            m_text.start("Customer ID:", kEbrLabelWidth).text(r.customerId).end();
         }
-        m_line.start("Date Received:", kEbrLabelWidth)
+        m_text.start("Date Received:", kEbrLabelWidth)
             .left(FormatDisplayDate(r.dateReceived), 22)
             .text(" Time Received:        ")
             .text(FormatLongTime(r.dateReceived))
-            .writeTo(m_out);
-        m_line.start("Availity Batch ID:", kEbrLabelWidth)
+            .end();
+        m_text.start("Availity Batch ID:", kEbrLabelWidth)
             .left(r.batchId, 22)
             .text(" File Control Number:  ")
             .text(r.fileControlNumber)
-            .writeTo(m_out);
+            .end();
         if (IsShown(r.fileId)) {
-            m_line.start("Availity File ID:", kEbrLabelWidth).left(r.fileId, 60).writeTo(m_out);
+            m_text.start("Availity File ID:", kEbrLabelWidth).left(r.fileId, 60).end();
         }
         if (IsShown(r.fileName)) {
-            m_line.start("File Name:", kEbrLabelWidth).left(r.fileName, 60).writeTo(m_out);
+            m_text.start("File Name:", kEbrLabelWidth).left(r.fileName, 60).end();
         }
     }
 
@@ -271,33 +269,33 @@ private:
     {
         m_message.clear();
         if (r.receivedCharges.empty() && r.acceptedCharges.empty() && r.rejectedCharges.empty()) {
-            m_line.start("Payer:", kEbrLabelWidth)
+            m_text.start("Payer:", kEbrLabelWidth)
                 .left(r.payerName, 22)
                 .text(" Claims Received: ")
                 .text(r.receivedCount)
-                .writeTo(m_out);
-            m_line.start({}, kEbrLabelWidth).spaces(22).text(" Claims Accepted: ").text(r.acceptedCount).writeTo(m_out);
+                .end();
+            m_text.start({}, kEbrLabelWidth).spaces(22).text(" Claims Accepted: ").text(r.acceptedCount).end();
             return;
         }
         if (!r.payerId.empty()) {
-            m_line.start("Payer Name:", kEbrLabelWidth)
+            m_text.start("Payer Name:", kEbrLabelWidth)
                 .left(r.payerName, 22)
                 .text(" ")
                 .left("Payer ID:", 18)
                 .text(r.payerId)
-                .writeTo(m_out);
+                .end();
         } else {
-            m_line.start("Payer:", kEbrLabelWidth).text(r.payerName).writeTo(m_out);
+            m_text.start("Payer:", kEbrLabelWidth).text(r.payerName).end();
         }
-        WriteTotalsLine(m_out, m_line, "Received Claims:", r.receivedCount, r.receivedCharges);
-        WriteTotalsLine(m_out, m_line, "Accepted Claims:", r.acceptedCount, r.acceptedCharges);
-        WriteTotalsLine(m_out, m_line, "Rejected Claims:", r.rejectedCount, r.rejectedCharges);
+        WriteTotalsLine(m_text, "Received Claims:", r.receivedCount, r.receivedCharges);
+        WriteTotalsLine(m_text, "Accepted Claims:", r.acceptedCount, r.acceptedCharges);
+        WriteTotalsLine(m_text, "Rejected Claims:", r.rejectedCount, r.rejectedCharges);
     }
 
     void writeClaim(const TAvailityEBRRecord3Info& r)
     {
-        WriteRule(m_out, m_line, '-');
-        m_line.start("Patient Name:", kEbrLabelWidth).text(r.patientName).writeTo(m_out);
+        WriteRule(m_text, '-');
+        m_text.start("Patient Name:", kEbrLabelWidth).text(r.patientName).end();
         pairLine("From Date:", r.fromDate, "To Date:", r.toDate, 18);
         pairLine("Patient Control No:", r.patientControlNumber, "Charge:", FormatAvailityAmount(r.charge), 18);
         pairLine("Billing Prov ID:", r.billingProviderId, "Clearinghouse #:", r.clearinghouseNumber, 18);
@@ -306,7 +304,7 @@ private:
 
     void writeAdjudication(const TAvailityEBRRecord3AInfo& r)
     {
-        m_line.start("Bill Type:", kEbrLabelWidth).text(r.billType).writeTo(m_out);
+        m_text.start("Bill Type:", kEbrLabelWidth).text(r.billType).end();
         pairLine("Allowed Amt:", FormatAvailityAmount(r.allowed),
                  "Non-Covered Amt:", FormatAvailityAmount(r.nonCovered), 23);
         pairLine("Deductible Amt:", FormatAvailityAmount(r.deductible), "Co-Pay Amt:", FormatAvailityAmount(r.coPay),
@@ -315,41 +313,41 @@ private:
                  "Withhold Amt:", FormatAvailityAmount(r.withhold), 23);
         pairLine("Est. Payment Amt:", FormatAvailityAmount(r.estimatedPayment),
                  "Patient Liability Amt:", FormatAvailityAmount(r.patientOwes), 23);
-        m_line.start("Message Code:", kEbrLabelWidth).text(r.messageCode).writeTo(m_out);
-        WriteWrappedLabelLine(m_out, kEbrLabelWidth, m_widths.wrapWidth, "Message:", r.message);
+        m_text.start("Message Code:", kEbrLabelWidth).text(r.messageCode).end();
+        m_text.wrapped(kEbrLabelWidth, m_widths.wrapWidth, "Message:", r.message);
     }
 
     void writeClaimMessage(const TAvailityEBRRecord3CInfo& r)
     {
         if (IsShown(r.initiator)) {
-            m_line.start("Message Initiator:", kEbrLabelWidth).text(r.initiator).writeTo(m_out);
+            m_text.start("Message Initiator:", kEbrLabelWidth).text(r.initiator).end();
         }
         if (IsShown(r.type) || IsShown(r.code)) {
-            m_line.start("Message Type/Code:", kEbrLabelWidth).text(r.type).text(" / ").text(r.code).writeTo(m_out);
+            m_text.start("Message Type/Code:", kEbrLabelWidth).text(r.type).text(" / ").text(r.code).end();
         }
-        WriteWrappedLabelLine(m_out, kEbrLabelWidth, m_widths.wrapWidth, "Message:", r.text);
+        m_text.wrapped(kEbrLabelWidth, m_widths.wrapWidth, "Message:", r.text);
         if (IsShown(r.loop) || IsShown(r.segmentId) || IsShown(r.element)) {
-            m_line.start("Message Loop: ", kEbrLabelWidth)
+            m_text.start("Message Loop: ", kEbrLabelWidth)
                 .left(r.loop, 10)
                 .text("Segment ID: ")
                 .left(r.segmentId, 22)
                 .text("Element #: ")
                 .text(r.element)
-                .writeTo(m_out);
+                .end();
         }
     }
 
     void writeError(const TAvailityEBRRecord3EInfo& r)
     {
         if (IsShown(r.initiator)) {
-            m_line.start("Error Initiator:", kEbrLabelWidth).text(r.initiator).writeTo(m_out);
+            m_text.start("Error Initiator:", kEbrLabelWidth).text(r.initiator).end();
         }
         if (IsShown(r.type) || IsShown(r.code)) {
-            m_line.start("Error Type/Code:", kEbrLabelWidth).text(r.type).text(" / ").text(r.code).writeTo(m_out);
+            m_text.start("Error Type/Code:", kEbrLabelWidth).text(r.type).text(" / ").text(r.code).end();
         }
-        WriteWrappedLabelLine(m_out, kEbrLabelWidth, m_widths.wrapWidth, "Error Message:", r.message);
+        m_text.wrapped(kEbrLabelWidth, m_widths.wrapWidth, "Error Message:", r.message);
         if (IsShown(r.loop) || IsShown(r.segment) || IsShown(r.element) || IsShown(r.version)) {
-            WriteErrorLocationLine(m_out, m_line, kEbrLabelWidth, r.loop, r.segment, r.element, r.version);
+            WriteErrorLocationLine(m_text, kEbrLabelWidth, r.loop, r.segment, r.element, r.version);
         }
     }
 
@@ -357,17 +355,11 @@ private:
     void pairLine(std::string_view label, std::string_view first, std::string_view caption, std::string_view second,
                   std::size_t captionWidth)
     {
-        m_line.start(label, kEbrLabelWidth)
-            .left(first, 22)
-            .text(" ")
-            .left(caption, captionWidth)
-            .text(second)
-            .writeTo(m_out);
+        m_text.start(label, kEbrLabelWidth).left(first, 22).text(" ").left(caption, captionWidth).text(second).end();
     }
 
-    ReportOutputFile& m_out;
+    ReportText m_text;
     ReportWidths m_widths;
-    ReportLine m_line;
     std::string m_previous;
     std::string m_message;
     bool m_firstFile = true;
@@ -385,12 +377,14 @@ int WriteEbrReport(ReportInputFile& in, ReportOutputFile& out, const ReportWidth
     while (lines.next(text)) {
         const std::string type = reader.read(text);
         if (!allowed.contains(type)) {
+            writer.flush();
             return kStatusInvalidFormat;
         }
         writer.writeRecord(type, reader.buffer());
         AllowEbrRecordsAfter(type, allowed);
     }
     writer.writeTransition({});
+    writer.flush();
     return kStatusSuccess;
 }
 

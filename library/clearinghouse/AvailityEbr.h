@@ -120,8 +120,8 @@ private:
 void AllowEbrRecordsAfter(std::string_view type, AllowedRecords& allowed);
 
 int CreateEbrListing(const ReportRequest& request);
-int BuildEbrListingLine(const std::filesystem::path& file, std::string_view name, const ReportRequest& request,
-                        std::string& line);
+int BuildEbrListingLine(ReportInputFile& in, const std::filesystem::path& file, std::string_view name,
+                        const ReportRequest& request, std::string& line);
 int GenerateEbrReport(const ReportRequest& request);
 
 int WriteEbrReport(ReportInputFile& in, ReportOutputFile& out, const ReportWidths& widths,

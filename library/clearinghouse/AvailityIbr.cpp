@@ -16,10 +16,9 @@ constexpr int kIbrSelectionCount = 5;
 
 } // namespace
 
-void WriteTotalsLine(ReportOutputFile& out, ReportLine& line, std::string_view label, std::string_view count,
-                     std::string_view charges)
+void WriteTotalsLine(ReportText& text, std::string_view label, std::string_view count, std::string_view charges)
 {
-    line.start(label, kIbrLabelWidth).left(count, 22).text(" Charges: ").right(charges, 14).writeTo(out);
+    text.start(label, kIbrLabelWidth).left(count, 22).text(" Charges: ").right(charges, 14).end();
 }
 
 std::string IbrRecordReader::read(std::string_view line)
@@ -86,13 +85,9 @@ bool IbrRecordReader::readFields(std::string_view type, std::string_view fields)
     return true;
 }
 
-int BuildIbrListingLine(const std::filesystem::path& file, std::string_view name, const ReportRequest&,
+int BuildIbrListingLine(ReportInputFile& in, const std::filesystem::path&, std::string_view name, const ReportRequest&,
                         std::string& line)
 {
-    ReportInputFile in;
-    if (!in.open(file)) {
-        return kStatusInvalidRecord;
-    }
     int status = kStatusInvalidRecord;
     AllowedRecords allowed{"1"};
     IbrRecordReader reader;
@@ -150,23 +145,23 @@ int BuildIbrListingLine(const std::filesystem::path& file, std::string_view name
 
 int CreateIbrListing(const ReportRequest& request)
 {
-    return WriteDirectoryListing(request, ListingLineBuilder(BuildIbrListingLine));
+    return WriteClaimListing(request, BuildIbrListingLine);
 }
 
-void WriteRule(ReportOutputFile& out, ReportLine& line, char c)
+void WriteRule(ReportText& text, char c)
 {
     const std::string label(20, c);
     const std::string value(60, c);
-    line.start(label, 20).text(value).writeTo(out);
+    text.start(label, 20).text(value).end();
 }
 
-void WriteErrorLocationLine(ReportOutputFile& out, ReportLine& line, int labelWidth, std::string_view loop,
-                            std::string_view segment, std::string_view element, std::string_view version)
+void WriteErrorLocationLine(ReportText& text, int labelWidth, std::string_view loop, std::string_view segment,
+                            std::string_view element, std::string_view version)
 {
     if (loop.empty() && segment.empty() && element.empty()) {
         loop = segment = element = "NA";
     }
-    line.start("Error Loop: ", labelWidth)
+    text.start("Error Loop: ", labelWidth)
         .left(loop, 10)
         .text("Segment: ")
         .left(segment, 20)
@@ -174,7 +169,7 @@ void WriteErrorLocationLine(ReportOutputFile& out, ReportLine& line, int labelWi
         .left(element, 16)
         .text("Vers: ")
         .text(version)
-        .writeTo(out);
+        .end();
 }
 
 namespace {
@@ -182,7 +177,9 @@ namespace {
 // The IBR report text, record by record.
 class IbrReportWriter {
 public:
-    IbrReportWriter(ReportOutputFile& out, const ReportWidths& widths) : m_out(out), m_widths(widths) {}
+    IbrReportWriter(ReportOutputFile& out, const ReportWidths& widths) : m_text(out), m_widths(widths) {}
+
+    void flush() { m_text.flush(); }
 
     void writeRecord(const std::string& type, const TAvailityIBRCompositeInfo& record)
     {
@@ -203,7 +200,7 @@ public:
     void writeSeparation()
     {
         if (m_previous == "1" || m_previous == "3" || m_previous == "3E" || (m_previous == "2" && !m_fileTotals)) {
-            m_out.write("\r\n");
+            m_text.blankLine();
         }
     }
 
@@ -214,38 +211,38 @@ private:
             const std::optional<int> count = ParseInteger(TrimBlanks(r.receivedCount));
             m_fileTotals = count && *count > 0;
         } else {
-            WriteRule(m_out, m_line, '=');
+            WriteRule(m_text, '=');
         }
         m_firstFile = false;
         m_fileJustSeen = true;
         if (IsShown(r.messages)) {
-            WriteWrappedLabelLine(m_out, kIbrLabelWidth, m_widths.wrapWidth, "Availity Messages:", r.messages);
-            m_out.write("\r\n");
+            m_text.wrapped(kIbrLabelWidth, m_widths.wrapWidth, "Availity Messages:", r.messages);
+            m_text.blankLine();
         }
         if (IsShown(r.customerId)) {
-            m_line.start("Customer ID:", kIbrLabelWidth).text(r.customerId).writeTo(m_out);
+            m_text.start("Customer ID:", kIbrLabelWidth).text(r.customerId).end();
         }
-        m_line.start("Date Received:", kIbrLabelWidth)
+        m_text.start("Date Received:", kIbrLabelWidth)
             .left(FormatDisplayDate(r.dateReceived), 22)
             .text(" Time Received:        ")
             .text(FormatLongTime(r.dateReceived))
-            .writeTo(m_out);
-        m_line.start("Availity Batch ID:", kIbrLabelWidth)
+            .end();
+        m_text.start("Availity Batch ID:", kIbrLabelWidth)
             .left(r.batchId, 22)
             .text(" File Control Number:  ")
             .text(r.fileControlNumber)
-            .writeTo(m_out);
+            .end();
         if (IsShown(r.fileId)) {
-            m_line.start("Availity File ID:", kIbrLabelWidth).left(r.fileId, 60).writeTo(m_out);
+            m_text.start("Availity File ID:", kIbrLabelWidth).left(r.fileId, 60).end();
         }
         if (IsShown(r.fileName)) {
-            m_line.start("File Name:", kIbrLabelWidth).left(r.fileName, 60).writeTo(m_out);
+            m_text.start("File Name:", kIbrLabelWidth).left(r.fileName, 60).end();
         }
         if (m_fileTotals) {
-            m_out.write("\r\n");
-            WriteTotalsLine(m_out, m_line, "Received Claims:", r.receivedCount, r.receivedCharges);
-            WriteTotalsLine(m_out, m_line, "Accepted Claims:", r.acceptedCount, r.acceptedCharges);
-            WriteTotalsLine(m_out, m_line, "Rejected Claims:", r.rejectedCount, r.rejectedCharges);
+            m_text.blankLine();
+            WriteTotalsLine(m_text, "Received Claims:", r.receivedCount, r.receivedCharges);
+            WriteTotalsLine(m_text, "Accepted Claims:", r.acceptedCount, r.acceptedCharges);
+            WriteTotalsLine(m_text, "Rejected Claims:", r.rejectedCount, r.rejectedCharges);
         }
     }
 
@@ -259,76 +256,75 @@ private:
             return;
         }
         if (!afterFile) {
-            WriteRule(m_out, m_line, '=');
+            WriteRule(m_text, '=');
         }
-        m_line.start("Payer Name:", kIbrLabelWidth).text(r.payerName).writeTo(m_out);
-        WriteTotalsLine(m_out, m_line, "Received Claims:", r.receivedCount, r.receivedCharges);
-        WriteTotalsLine(m_out, m_line, "Accepted Claims:", r.acceptedCount, r.acceptedCharges);
-        WriteTotalsLine(m_out, m_line, "Rejected Claims:", r.rejectedCount, r.rejectedCharges);
+        m_text.start("Payer Name:", kIbrLabelWidth).text(r.payerName).end();
+        WriteTotalsLine(m_text, "Received Claims:", r.receivedCount, r.receivedCharges);
+        WriteTotalsLine(m_text, "Accepted Claims:", r.acceptedCount, r.acceptedCharges);
+        WriteTotalsLine(m_text, "Rejected Claims:", r.rejectedCount, r.rejectedCharges);
     }
 
     void writeClaim(const TAvailityIBRRecord3Info& r)
     {
-        WriteRule(m_out, m_line, '-');
+        WriteRule(m_text, '-');
         if (m_fileTotals) {
-            m_line.start("Payer Name:", kIbrLabelWidth)
+            m_text.start("Payer Name:", kIbrLabelWidth)
                 .left(m_payerName, 22)
                 .text(" ")
                 .left("Payer ID:", 18)
                 .text(m_payerId)
-                .writeTo(m_out);
-            m_line.start("Batch ID:", kIbrLabelWidth)
+                .end();
+            m_text.start("Batch ID:", kIbrLabelWidth)
                 .left(r.batchId, 22)
                 .text(" ")
                 .left("Status:", 18)
                 .text(AvailityStatusText(r.statusCode))
-                .writeTo(m_out);
+                .end();
         }
-        m_line.start("Patient Name:", kIbrLabelWidth)
+        m_text.start("Patient Name:", kIbrLabelWidth)
             .left(r.patientName, 22)
             .text(" ")
             .left("Patient Ctrl No:", 18)
             .text(r.patientControlNumber)
-            .writeTo(m_out);
-        m_line.start("From Date:", kIbrLabelWidth)
+            .end();
+        m_text.start("From Date:", kIbrLabelWidth)
             .left(r.fromDate, 22)
             .text(" ")
             .left("To Date:", 18)
             .text(r.toDate)
-            .writeTo(m_out);
-        m_line.start("Charge:", kIbrLabelWidth)
+            .end();
+        m_text.start("Charge:", kIbrLabelWidth)
             .left(FormatAvailityAmount(r.charge), 22)
             .text(" ")
             .left("Billing Prov ID:", 18)
             .text(r.billingProviderId)
-            .writeTo(m_out);
-        m_line.start("Clearinghouse #:", kIbrLabelWidth)
+            .end();
+        m_text.start("Clearinghouse #:", kIbrLabelWidth)
             .left(r.clearinghouseNumber, 22)
             .text(" ")
             .left("Availity Trace #:", 18)
             .text(r.traceNumber)
-            .writeTo(m_out);
+            .end();
     }
 
     void writeError(const TAvailityIBRRecord3EInfo& r)
     {
         if (IsShown(r.initiator) || IsShown(r.code)) {
-            m_line.start("Error Inititator:", kIbrLabelWidth)
+            m_text.start("Error Inititator:", kIbrLabelWidth)
                 .left(r.initiator, 22)
                 .text(" ")
                 .left("Error Code:", 18)
                 .text(r.code)
-                .writeTo(m_out);
+                .end();
         }
-        WriteWrappedLabelLine(m_out, kIbrLabelWidth, m_widths.wrapWidth, "Error Message:", r.message);
+        m_text.wrapped(kIbrLabelWidth, m_widths.wrapWidth, "Error Message:", r.message);
         if (IsShown(r.loop) || IsShown(r.segment) || IsShown(r.element) || IsShown(r.version)) {
-            WriteErrorLocationLine(m_out, m_line, kIbrLabelWidth, r.loop, r.segment, r.element, r.version);
+            WriteErrorLocationLine(m_text, kIbrLabelWidth, r.loop, r.segment, r.element, r.version);
         }
     }
 
-    ReportOutputFile& m_out;
+    ReportText m_text;
     ReportWidths m_widths;
-    ReportLine m_line;
     std::string m_previous;
     bool m_firstFile = true;
     bool m_fileJustSeen = false;
@@ -349,6 +345,7 @@ int WriteIbrReport(ReportInputFile& in, ReportOutputFile& out, const ReportWidth
     while (lines.next(text)) {
         const std::string type = reader.read(text);
         if (!allowed.contains(type)) {
+            writer.flush();
             return kStatusInvalidFormat;
         }
         writer.writeRecord(type, reader.buffer());
@@ -361,6 +358,7 @@ int WriteIbrReport(ReportInputFile& in, ReportOutputFile& out, const ReportWidth
         }
     }
     writer.writeSeparation();
+    writer.flush();
     return kStatusSuccess;
 }
 

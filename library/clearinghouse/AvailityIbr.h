@@ -88,8 +88,8 @@ private:
 };
 
 int CreateIbrListing(const ReportRequest& request);
-int BuildIbrListingLine(const std::filesystem::path& file, std::string_view name, const ReportRequest& request,
-                        std::string& line);
+int BuildIbrListingLine(ReportInputFile& in, const std::filesystem::path& file, std::string_view name,
+                        const ReportRequest& request, std::string& line);
 int GenerateIbrReport(const ReportRequest& request);
 
 int WriteIbrReport(ReportInputFile& in, ReportOutputFile& out, const ReportWidths& widths,
@@ -98,14 +98,13 @@ int SelectIbrClaims(ReportInputFile& in, SelectionOutput& out, const SelectionVa
 
 // The location line of an error or message record: "Error Loop: " or "Message Loop: " with the loop in 10,
 // then the segment with its caption and the element with its caption.
-void WriteErrorLocationLine(ReportOutputFile& out, ReportLine& line, int labelWidth, std::string_view loop,
-                            std::string_view segment, std::string_view element, std::string_view version);
+void WriteErrorLocationLine(ReportText& text, int labelWidth, std::string_view loop, std::string_view segment,
+                            std::string_view element, std::string_view version);
 
 // The totals lines of files and payers: the count in 22, then "Charges: " and the charges right in 14.
-void WriteTotalsLine(ReportOutputFile& out, ReportLine& line, std::string_view label, std::string_view count,
-                     std::string_view charges);
+void WriteTotalsLine(ReportText& text, std::string_view label, std::string_view count, std::string_view charges);
 
 // The '=' and '-' rules between blocks: 80 characters whatever the wrap width.
-void WriteRule(ReportOutputFile& out, ReportLine& line, char c);
+void WriteRule(ReportText& text, char c);
 
 } // namespace talmere

@@ -1,13 +1,15 @@
 #include "AvailityRecords.h"
 
 #include "FieldLists.h"
+#include "ReportWriting.h"
 #include "TextUtil.h"
-
-#include <array>
 
 namespace talmere {
 
 namespace {
+
+// Report text is handed to the file in pieces of about this size.
+constexpr std::size_t kReportTextChunk = 64 * 1024;
 
 bool IsDigit(char c)
 {
@@ -219,20 +221,27 @@ bool BeginsWithNoCase(std::string_view field, std::string_view prefix)
 
 void AllowedRecords::allow(std::initializer_list<std::string_view> types)
 {
-    constexpr std::size_t kMostTypes = 10;
-    std::array<std::string_view, kMostTypes> values{};
-    std::size_t n = 0;
+    // The list JoinFieldList makes of the types, built in place so that no allocation is made per record.
+    m_joined.assign("|");
     for (std::string_view type : types) {
-        if (n < kMostTypes) {
-            values[n++] = type;
+        if (type.empty()) {
+            break;
         }
+        m_joined.append(type).append("|");
     }
-    m_joined = JoinFieldList(values);
 }
 
 bool AllowedRecords::contains(std::string_view type) const
 {
-    return FieldListContains(type, m_joined);
+    if (type.empty()) {
+        return false;
+    }
+    for (std::size_t at = m_joined.find(type, 1); at != std::string::npos; at = m_joined.find(type, at + 1)) {
+        if (m_joined[at - 1] == '|' && at + type.size() < m_joined.size() && m_joined[at + type.size()] == '|') {
+            return true;
+        }
+    }
+    return false;
 }
 
 bool RecordLineReader::next(std::string_view& line)
@@ -249,38 +258,60 @@ bool RecordLineReader::next(std::string_view& line)
     return false;
 }
 
-ReportLine& ReportLine::start(std::string_view label, int labelWidth)
+ReportText& ReportText::start(std::string_view label, int labelWidth)
 {
-    m_line.clear();
     return left(label, labelWidth > 0 ? static_cast<std::size_t>(labelWidth) : 0);
 }
 
-ReportLine& ReportLine::text(std::string_view value)
+ReportText& ReportText::text(std::string_view value)
 {
-    m_line.append(value);
+    m_buffer.append(value);
     return *this;
 }
 
-ReportLine& ReportLine::left(std::string_view value, std::size_t width)
+ReportText& ReportText::left(std::string_view value, std::size_t width)
 {
     const std::string_view cut = value.substr(0, width);
-    m_line.append(cut);
-    m_line.append(width - cut.size(), ' ');
+    m_buffer.append(cut);
+    m_buffer.append(width - cut.size(), ' ');
     return *this;
 }
 
-ReportLine& ReportLine::right(std::string_view value, std::size_t width)
+ReportText& ReportText::right(std::string_view value, std::size_t width)
 {
     const std::string_view cut = value.substr(0, width);
-    m_line.append(width - cut.size(), ' ');
-    m_line.append(cut);
+    m_buffer.append(width - cut.size(), ' ');
+    m_buffer.append(cut);
     return *this;
 }
 
-ReportLine& ReportLine::spaces(std::size_t count)
+ReportText& ReportText::spaces(std::size_t count)
 {
-    m_line.append(count, ' ');
+    m_buffer.append(count, ' ');
     return *this;
+}
+
+void ReportText::end()
+{
+    m_buffer.append("\r\n");
+    if (m_buffer.size() >= kReportTextChunk) {
+        flush();
+    }
+}
+
+void ReportText::wrapped(int labelWidth, int wrapWidth, std::string_view label, std::string_view value)
+{
+    const std::vector<std::string> pieces = WrapValue(value, wrapWidth);
+    start(label, labelWidth).text(pieces.empty() ? std::string_view() : std::string_view(pieces.front())).end();
+    for (std::size_t i = 1; i < pieces.size(); ++i) {
+        start({}, labelWidth).text(pieces[i]).end();
+    }
+}
+
+void ReportText::flush()
+{
+    m_out.write(m_buffer);
+    m_buffer.clear();
 }
 
 } // namespace talmere

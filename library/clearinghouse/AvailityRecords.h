@@ -109,21 +109,30 @@ private:
     std::string m_line;
 };
 
-// Builds one report line in a buffer that is kept from line to line: a label left-justified in its width,
-// then pieces of value, some of them padded or cut to a width.
-class ReportLine {
+// Report text gathered in memory and handed to the report file in large pieces: lines are built from a
+// label left-justified in its width and pieces of value, some of them padded or cut to a width.
+class ReportText {
 public:
-    ReportLine& start(std::string_view label, int labelWidth);
-    ReportLine& text(std::string_view value);
+    explicit ReportText(ReportOutputFile& out) : m_out(out) {}
+
+    ReportText& start(std::string_view label, int labelWidth);
+    ReportText& text(std::string_view value);
     // Left-justified in exactly width characters: padded with spaces, or cut to its first width characters.
-    ReportLine& left(std::string_view value, std::size_t width);
+    ReportText& left(std::string_view value, std::size_t width);
     // Right-justified in exactly width characters, or cut to its first width characters.
-    ReportLine& right(std::string_view value, std::size_t width);
-    ReportLine& spaces(std::size_t count);
-    void writeTo(ReportOutputFile& out) const { out.writeLine(m_line); }
+    ReportText& right(std::string_view value, std::size_t width);
+    ReportText& spaces(std::size_t count);
+    // Ends the line with CR LF.
+    void end();
+    void blankLine() { end(); }
+    // A labelled value wrapped as WriteWrappedLabelLine wraps it.
+    void wrapped(int labelWidth, int wrapWidth, std::string_view label, std::string_view value);
+    // Hands what was gathered to the report file (raises ReportOutputError when it cannot be written).
+    void flush();
 
 private:
-    std::string m_line;
+    ReportOutputFile& m_out;
+    std::string m_buffer;
 };
 
 // The widths of a report: labels are left-justified in labelWidth characters, wrapped values are cut into

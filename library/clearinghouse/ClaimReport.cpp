@@ -157,6 +157,30 @@ int ClaimReportWrapWidth(const ReportRequest& request)
     return ReportLineWidth(*pointSize, request.orientation());
 }
 
+int WriteClaimListing(const ReportRequest& request, ClaimListingLineBuilder buildLine)
+{
+    return WriteDirectoryListing(request, [buildLine](const std::filesystem::path& folder,
+                                                      const std::vector<std::string>& names, const ReportRequest& r) {
+        ListingLines lines;
+        ReportInputFile in;
+        std::string line;
+        int firstFailure = kStatusSuccess;
+        for (const std::string& name : names) {
+            const std::filesystem::path file = folder / name;
+            line.clear();
+            const int status = in.open(file) ? buildLine(in, file, name, r, line) : kStatusInvalidRecord;
+            in.close();
+            if (status == kStatusSuccess) {
+                lines.add(line);
+            } else if (firstFailure == kStatusSuccess) {
+                firstFailure = status;
+            }
+        }
+        lines.save(r.outputPath());
+        return firstFailure;
+    });
+}
+
 int GenerateClaimReport(const ReportRequest& request, const ClaimReportType& type)
 {
     const ReportWidths widths{type.labelWidth, ClaimReportWrapWidth(request)};

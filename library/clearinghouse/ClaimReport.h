@@ -78,4 +78,13 @@ int ClaimReportWrapWidth(const ReportRequest& request);
 
 int GenerateClaimReport(const ReportRequest& request, const ClaimReportType& type);
 
+// The listing line of one open report file of a claim report type: 0 with the line, or the status that says
+// why the file is not listed.
+using ClaimListingLineBuilder = int (*)(ReportInputFile& in, const std::filesystem::path& file, std::string_view name,
+                                        const ReportRequest& request, std::string& line);
+
+// The directory listing of a claim report type, reading every file through one input buffer. A file that
+// cannot be opened is not listed (status 7).
+int WriteClaimListing(const ReportRequest& request, ClaimListingLineBuilder buildLine);
+
 } // namespace talmere

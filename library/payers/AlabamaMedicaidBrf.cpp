@@ -85,14 +85,10 @@ std::string FormatBrfAmount(std::string_view amount)
     return result.substr(zeros);
 }
 
-int BuildBrfListingLine(const std::filesystem::path& file, std::string_view name, const ReportRequest&,
-                        std::string& line)
+int BuildBrfListingLine(ReportInputFile& in, const std::filesystem::path& file, std::string_view name,
+                        const ReportRequest&, std::string& line)
 {
     const DateTimeParts time = FileDateTimeOrNow(file);
-    ReportInputFile in;
-    if (!in.open(file)) {
-        return kStatusInvalidRecord;
-    }
     int status = kStatusInvalidRecord;
     TAlabamaMedicaidBFRRecordInfo record;
     RecordLineReader lines(in);
@@ -122,7 +118,7 @@ int BuildBrfListingLine(const std::filesystem::path& file, std::string_view name
 
 int CreateBrfListing(const ReportRequest& request)
 {
-    return WriteDirectoryListing(request, ListingLineBuilder(BuildBrfListingLine));
+    return WriteClaimListing(request, BuildBrfListingLine);
 }
 
 int WriteBrfReport(ReportInputFile& in, ReportOutputFile& out, const ReportWidths&,
@@ -130,11 +126,12 @@ int WriteBrfReport(ReportInputFile& in, ReportOutputFile& out, const ReportWidth
 {
     TAlabamaMedicaidBFRRecordInfo r;
     RecordLineReader lines(in);
-    ReportLine line;
+    ReportText line(out);
     bool first = true;
     std::string_view text;
     while (lines.next(text)) {
         if (!ReadBrfRecord(text, r)) {
+            line.flush();
             return kStatusInvalidFormat;
         }
         if (first) {
@@ -144,30 +141,30 @@ int WriteBrfReport(ReportInputFile& in, ReportOutputFile& out, const ReportWidth
                 .text(FormatDisplayDate(time))
                 .text("  ")
                 .text(FormatDisplayTime(time))
-                .writeTo(out);
-            out.write("\r\n");
+                .end();
+            line.blankLine();
             first = false;
         }
         line.start("Trading Partner ID:", kBrfLabelWidth)
             .left(r.tradingPartnerId, 22)
             .text(" File Tracking ID:  ")
             .text(r.fileTrackingId)
-            .writeTo(out);
+            .end();
         line.start("Internal Cntrl No:", kBrfLabelWidth)
             .left(r.internalControlNumber, 22)
             .text(" Claim Status:  ")
             .text(BrfStatusText(r.claimStatus))
-            .writeTo(out);
+            .end();
         line.start("Total Detail Count:", kBrfLabelWidth)
             .left(std::to_string(ParseInteger(r.totalDetailCount).value_or(0)), 22)
             .text(" Provider ID:  ")
             .text(r.providerId)
-            .writeTo(out);
+            .end();
         line.start("Medicaid ID:", kBrfLabelWidth)
             .left(r.medicaidId, 22)
             .text(" Recipient ID:  ")
             .text(r.recipientId)
-            .writeTo(out);
+            .end();
         const std::string_view date = r.firstServiceDate;
         line.start("Patient Acct No:", kBrfLabelWidth)
             .left(r.patientAccountNumber, 22)
@@ -177,28 +174,29 @@ int WriteBrfReport(ReportInputFile& in, ReportOutputFile& out, const ReportWidth
             .text(date.substr(std::min<std::size_t>(6, date.size()), 2))
             .text("/")
             .text(date.substr(0, 4))
-            .writeTo(out);
+            .end();
         if (!r.medicalRecordNumber.empty()) {
-            line.start("Medical Record No:", kBrfLabelWidth).left(r.medicalRecordNumber, 30).writeTo(out);
+            line.start("Medical Record No:", kBrfLabelWidth).left(r.medicalRecordNumber, 30).end();
         }
         line.start("Billed Amount:", kBrfLabelWidth)
             .left(FormatBrfAmount(r.billedAmount), 22)
             .text(" Paid Amount: ")
             .text(FormatBrfAmount(r.paidAmount))
-            .writeTo(out);
+            .end();
         for (int k = 0; k < r.errorsRead; ++k) {
             const TAlabamaMedicaidBFRErrorRecordInfo& error = r.errors[static_cast<std::size_t>(k)];
-            line.start({}, 0).text("Error # ").text(std::to_string(k + 1)).text(" Details:").writeTo(out);
+            line.start({}, 0).text("Error # ").text(std::to_string(k + 1)).text(" Details:").end();
             line.start({}, 0)
                 .text("  Status = ")
                 .text(BrfStatusText(error.status))
                 .text("  ;  Error Code = ")
                 .text(error.code)
-                .writeTo(out);
-            line.start({}, 0).text("  Message = ").text(error.message).writeTo(out);
+                .end();
+            line.start({}, 0).text("  Message = ").text(error.message).end();
         }
-        out.write("\r\n");
+        line.blankLine();
     }
+    line.flush();
     return kStatusSuccess;
 }
 

@@ -48,8 +48,8 @@ std::string BrfStatusText(std::string_view code);
 // Amounts in cents with two implied decimals, shown with the decimal point: 000012345 is 123.45.
 std::string FormatBrfAmount(std::string_view amount);
 
-int BuildBrfListingLine(const std::filesystem::path& file, std::string_view name, const ReportRequest& request,
-                        std::string& line);
+int BuildBrfListingLine(ReportInputFile& in, const std::filesystem::path& file, std::string_view name,
+                        const ReportRequest& request, std::string& line);
 
 int WriteBrfReport(ReportInputFile& in, ReportOutputFile& out, const ReportWidths& widths,
                    const std::filesystem::path& reportFile);
