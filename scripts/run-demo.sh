@@ -35,3 +35,31 @@ done
 # X12 reports.
 
 # Clearinghouse and payer reports.
+# Each format: its list columns, the listing of its demo file and the report as the viewer shows it.
+for entry in "AVAILITY_IBR IBR20261207.TXT" "AVAILITY_EBR EBR20261208.TXT" "AVAILITY_DPR DPR20261209.TXT" \
+    "ALABAMA_MEDICAID_BRF BRF20261208.TXT" "BCBSTX_TEXT TXACK20261206.TXT" "BCBSMN_2_TEXT MNSUM20261205.TXT"; do
+    read -r format name <<<"$entry"
+    section "List columns of the $format format"
+    "$tool" columns "$format"
+    section "Directory listing of $name ($format)"
+    "$tool" list "$format" "$install/mailbox/$name" --install-dir "$install" --desc "Demo $format"
+    section "Report of $name ($format)"
+    "$tool" report "$format" "$install/mailbox/$name" --install-dir "$install"
+done
+# The same reports narrowed to the claims that match the user's selection values.
+section "Report of IBR20261207.TXT, rejected claims only (selection value 5: R)"
+"$tool" report AVAILITY_IBR "$install/mailbox/IBR20261207.TXT" --install-dir "$install" --filter 5=R
+section "Report of DPR20261209.TXT, payer ID MCD only (selection value 3: MCD)"
+"$tool" report AVAILITY_DPR "$install/mailbox/DPR20261209.TXT" --install-dir "$install" --filter 3=MCD
+section "Report of BRF20261208.TXT, denied claims only (selection value 5: D)"
+"$tool" report ALABAMA_MEDICAID_BRF "$install/mailbox/BRF20261208.TXT" --install-dir "$install" --filter 5=D
+# BCBSMN reports are recognised by their received name, which is stamped into the file before archiving
+# renames it; the archived copy is then dated and described from it.
+section "Custom match of PMAA341 for claim category MA (BCBSMN_TEXT)"
+"$tool" match BCBSMN_TEXT "$install/mailbox/PMAA341" --param 1=MA --install-dir "$install"
+section "Received-name stamp of PMAA341, then the listing and report of its archived copy MN261207.001"
+"$tool" prearchive BCBSMN_TEXT "$install/mailbox/PMAA341" --install-dir "$install"
+mkdir -p "$install/archive/MN"
+cp "$install/mailbox/PMAA341" "$install/archive/MN/MN261207.001"
+"$tool" list BCBSMN_TEXT "$install/archive/MN/" --prefix MN --install-dir "$install"
+"$tool" report BCBSMN_TEXT "$install/archive/MN/MN261207.001" --install-dir "$install"
