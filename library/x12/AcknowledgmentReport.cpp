@@ -324,23 +324,22 @@ int AcknowledgmentWalk::reportSetBody()
         if (const int status = m_reader.ReadNextSegment(); status != 0 || m_reader.atEnd()) {
             return status;
         }
-        const std::string_view id = m_reader.segmentId();
-        if (id == "AK9") {
+        if (m_reader.isSegment("AK9")) {
             handleAk9();
             return 0;
         }
-        if (id == "AK2") {
+        if (m_reader.isSegment("AK2")) {
             reportAk2();
-        } else if (id == (m_mode999 ? "IK3" : "AK3")) {
+        } else if (m_reader.isSegment(m_mode999 ? "IK3" : "AK3")) {
             reportAk3();
-        } else if (id == (m_mode999 ? "IK4" : "AK4")) {
+        } else if (m_reader.isSegment(m_mode999 ? "IK4" : "AK4")) {
             reportAk4();
-        } else if (id == (m_mode999 ? "IK5" : "AK5")) {
+        } else if (m_reader.isSegment(m_mode999 ? "IK5" : "AK5")) {
             reportAk5();
-        } else if (m_mode999 && id == "CTX") {
+        } else if (m_mode999 && m_reader.isSegment("CTX")) {
             reportCtx();
         } else {
-            return m_reader.FailInputFile("' has structural error at segment " + std::string(id));
+            return m_reader.FailInputFile("' has structural error at segment " + std::string(m_reader.segmentId()));
         }
     }
 }

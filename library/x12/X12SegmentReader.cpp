@@ -45,7 +45,56 @@ int Digits(std::string_view text)
     return value;
 }
 
+constexpr std::size_t kInputBufferSize = 64 * 1024;
+
 } // namespace
+
+bool X12Input::open(const std::filesystem::path& path)
+{
+    close();
+    m_failed = false;
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error)) {
+        return false;
+    }
+    m_file = std::fopen(path.c_str(), "rb");
+    if (m_file == nullptr) {
+        return false;
+    }
+    std::setvbuf(m_file, nullptr, _IONBF, 0);
+    if (!m_buffer) {
+        m_buffer.reset(new unsigned char[kInputBufferSize]);
+    }
+    m_pos = m_limit = m_buffer.get();
+    m_ended = false;
+    return true;
+}
+
+void X12Input::close()
+{
+    if (m_file != nullptr) {
+        std::fclose(m_file);
+        m_file = nullptr;
+    }
+    m_pos = m_limit = nullptr;
+    m_ended = true;
+}
+
+bool X12Input::refill()
+{
+    if (m_file == nullptr || m_ended) {
+        return false;
+    }
+    const std::size_t n = std::fread(m_buffer.get(), 1, kInputBufferSize, m_file);
+    if (n == 0) {
+        m_failed = std::ferror(m_file) != 0;
+        m_ended = true;
+        return false;
+    }
+    m_pos = m_buffer.get();
+    m_limit = m_pos + n;
+    return true;
+}
 
 X12SegmentReader::X12SegmentReader(X12ReaderVariant variant)
     : m_variant(variant), m_maxElementLength(TextsOf(variant).maxElementLength),
@@ -95,6 +144,8 @@ void X12SegmentReader::updateCharClasses()
     at(m_elementSeparator) = kElementBreak;
     // A terminator that is also the element separator closes the element and the segment.
     at(m_segmentTerminator) = kSegmentBreak;
+    // Ctrl-Z ends the file whatever else it is.
+    m_classes[ReportInputFile::kCtrlZ] = kEndOfFile;
     m_spaceIsDelimiter = m_elementSeparator == ' ' || m_segmentTerminator == ' ' || m_componentSeparator == ' ' ||
                          (m_variant == X12ReaderVariant::Acknowledgment && m_version == X12Version::Version5010 &&
                           m_repetitionSeparator == ' ');
@@ -179,43 +230,58 @@ int X12SegmentReader::ReadNextSegment()
     m_atEnd = false;
     char* const text = m_text.get();
     std::uint32_t length = 0;
-    std::uint32_t elementStart = 0;
+    std::uint32_t elementLimit = static_cast<std::uint32_t>(m_maxElementLength);
     bool started = false;
+    // The bytes are scanned in the input's buffer; only the characters kept are copied.
+    const unsigned char*& pos = m_file.position();
     for (;;) {
-        const int c = m_file.get();
-        if (c == kEnd) {
-            if (started) {
-                return FailInputFile("' ended prematurely");
-            }
-            m_atEnd = true;
-            return 0;
-        }
-        switch (m_classes[static_cast<std::size_t>(c)]) {
-        case kDrop:
-            break;
-        case kKeep:
-            started = true;
-            if (length - elementStart >= m_maxElementLength) {
-                // An identifier that overflows is reported as far as it was read.
-                const std::string_view id = m_count > 0 ? element(0) : std::string_view(text, length);
-                return ReportX12ProcessError("Character count overflow: Segment " + std::string(id) + " ; Field " +
-                                             std::to_string(m_count));
-            }
-            text[length++] = static_cast<char>(c);
-            break;
-        case kElementBreak:
-        case kSegmentBreak:
-            started = true;
-            m_ends[static_cast<std::size_t>(m_count)] = length;
-            ++m_count;
-            elementStart = length;
-            if (m_count > kMaxElementCount) {
-                return ReportX12ProcessError("Field count overflow: Segment " + std::string(element(0)));
-            }
-            if (m_classes[static_cast<std::size_t>(c)] == kSegmentBreak) {
+        const unsigned char* limit = m_file.limit();
+        if (pos == limit) {
+            if (!m_file.refill()) {
+                if (started) {
+                    return FailInputFile("' ended prematurely");
+                }
+                m_atEnd = true;
                 return 0;
             }
-            break;
+            limit = m_file.limit();
+        }
+        while (pos != limit) {
+            const unsigned char c = *pos++;
+            switch (m_classes[c]) {
+            case kDrop:
+                continue;
+            case kKeep:
+                started = true;
+                if (length == elementLimit) {
+                    // An identifier that overflows is reported as far as it was read.
+                    const std::string_view id = m_count > 0 ? element(0) : std::string_view(text, length);
+                    return ReportX12ProcessError("Character count overflow: Segment " + std::string(id) + " ; Field " +
+                                                 std::to_string(m_count));
+                }
+                text[length++] = static_cast<char>(c);
+                continue;
+            case kElementBreak:
+            case kSegmentBreak:
+                started = true;
+                m_ends[static_cast<std::size_t>(m_count)] = length;
+                ++m_count;
+                elementLimit = length + static_cast<std::uint32_t>(m_maxElementLength);
+                if (m_count > kMaxElementCount) {
+                    return ReportX12ProcessError("Field count overflow: Segment " + std::string(element(0)));
+                }
+                if (m_classes[c] == kSegmentBreak) {
+                    return 0;
+                }
+                continue;
+            case kEndOfFile:
+                m_file.endAtCtrlZ();
+                if (started) {
+                    return FailInputFile("' ended prematurely");
+                }
+                m_atEnd = true;
+                return 0;
+            }
         }
     }
 }
@@ -322,7 +388,7 @@ std::string X12SegmentReader::SplitComposite(std::string_view value, int maxPart
 bool LoadX12SegmentList(const std::filesystem::path& path, std::vector<std::string>& list, int maxCount)
 {
     list.clear();
-    ReportInputFile file;
+    X12Input file;
     if (!file.open(path)) {
         return false;
     }

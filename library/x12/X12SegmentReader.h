@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -28,6 +29,71 @@ enum class X12Version {
     Version4010,
     Version5010,
     Other,
+};
+
+// A report file read byte by byte through one buffer that is allocated once and reused for every file the
+// object opens: a listing opens thousands of small files. The byte 26 (Ctrl-Z) ends the file.
+class X12Input {
+public:
+    static constexpr int kEnd = ReportInputFile::kEnd;
+    static constexpr unsigned char kCtrlZ = ReportInputFile::kCtrlZ;
+
+    X12Input() = default;
+    X12Input(const X12Input&) = delete;
+    X12Input& operator=(const X12Input&) = delete;
+    ~X12Input() { close(); }
+
+    // Opens a regular file; folders, devices and pipes are refused so that reading never blocks.
+    bool open(const std::filesystem::path& path);
+    void close();
+    bool failed() const { return m_failed; }
+
+    int get()
+    {
+        if (m_pos == m_limit && !refill()) {
+            return kEnd;
+        }
+        const unsigned char c = *m_pos;
+        if (c == kCtrlZ) {
+            m_pos = m_limit;
+            m_ended = true;
+            return kEnd;
+        }
+        ++m_pos;
+        return c;
+    }
+    bool atEnd()
+    {
+        if (m_pos == m_limit && !refill()) {
+            return true;
+        }
+        if (*m_pos == kCtrlZ) {
+            m_pos = m_limit;
+            m_ended = true;
+            return true;
+        }
+        return false;
+    }
+
+    // The unread bytes of the buffer, for readers that scan them in place; refill() when they are used up.
+    const unsigned char*& position() { return m_pos; }
+    const unsigned char* limit() const { return m_limit; }
+    // False at the end of the file (or after a read error).
+    bool refill();
+    // Called by a reader that met the Ctrl-Z in the buffer.
+    void endAtCtrlZ()
+    {
+        m_pos = m_limit;
+        m_ended = true;
+    }
+
+private:
+    std::FILE* m_file = nullptr;
+    std::unique_ptr<unsigned char[]> m_buffer;
+    const unsigned char* m_pos = nullptr;
+    const unsigned char* m_limit = nullptr;
+    bool m_ended = true;
+    bool m_failed = false;
 };
 
 // Reads one X12 file as a stream of segments with constant memory, whatever the file's size.
@@ -81,7 +147,21 @@ public:
         return std::string_view(m_text.get() + start, m_ends[static_cast<std::size_t>(index)] - start);
     }
     std::string_view segmentId() const { return element(0); }
-    bool isSegment(std::string_view id) const { return element(0) == id; }
+    // Compared character by character: with a constant name this is a few inline comparisons, and the
+    // report asks it for every segment.
+    bool isSegment(std::string_view id) const
+    {
+        const std::string_view own = element(0);
+        if (own.size() != id.size()) {
+            return false;
+        }
+        for (std::size_t i = 0; i < id.size(); ++i) {
+            if (own[i] != id[i]) {
+                return false;
+            }
+        }
+        return true;
+    }
     int elementCount() const { return m_count; }
     bool atEnd() const { return m_atEnd; }
 
@@ -100,7 +180,7 @@ public:
                               std::string_view joiner) const;
 
 private:
-    enum CharClass : std::uint8_t { kDrop, kKeep, kElementBreak, kSegmentBreak };
+    enum CharClass : std::uint8_t { kDrop, kKeep, kElementBreak, kSegmentBreak, kEndOfFile };
 
     void updateCharClasses();
     bool stopsSearchFor(std::string_view name) const;
@@ -109,7 +189,7 @@ private:
     X12ReaderVariant m_variant;
     std::size_t m_maxElementLength;
     std::string_view m_envelopePrefix;
-    ReportInputFile m_file;
+    X12Input m_file;
     std::string m_fileName;
 
     std::string m_header;
