@@ -1,6 +1,5 @@
 #include "AppTestSupport.h"
 
-#include <cstdlib>
 #include <sys/stat.h>
 
 namespace talmere::test {
@@ -14,28 +13,6 @@ QStringList RecordingPrompts::errors() const
         }
     }
     return texts;
-}
-
-ScopedEnvironment::ScopedEnvironment(const char* name, const char* value) : m_name(name)
-{
-    if (const char* previous = std::getenv(name)) {
-        m_previous = previous;
-        m_hadPrevious = true;
-    }
-    if (value != nullptr) {
-        ::setenv(name, value, 1);
-    } else {
-        ::unsetenv(name);
-    }
-}
-
-ScopedEnvironment::~ScopedEnvironment()
-{
-    if (m_hadPrevious) {
-        ::setenv(m_name.c_str(), m_previous.c_str(), 1);
-    } else {
-        ::unsetenv(m_name.c_str());
-    }
 }
 
 QString Q(const std::filesystem::path& path)

@@ -4,6 +4,7 @@
 // stores, and environment variables set for one test.
 
 #include "ApplicationContext.h"
+#include "ScopedEnvironment.h"
 #include "SettingsStore.h"
 #include "TestSupport.h"
 #include "UserPrompts.h"
@@ -43,20 +44,6 @@ public:
     std::vector<Shown> shown;
     int pendingEventCalls = 0;
     bool confirmAnswer = true;
-};
-
-// Sets an environment variable (or removes it, for a null value) for the life of the object.
-class ScopedEnvironment {
-public:
-    ScopedEnvironment(const char* name, const char* value);
-    ~ScopedEnvironment();
-    ScopedEnvironment(const ScopedEnvironment&) = delete;
-    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
-
-private:
-    std::string m_name;
-    std::string m_previous;
-    bool m_hadPrevious = false;
 };
 
 QString Q(const std::filesystem::path& path);

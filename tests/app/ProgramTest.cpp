@@ -84,18 +84,6 @@ TEST_F(Program, LaunchedWithoutItsFoldersItNamesThemAndEnds)
     EXPECT_FALSE(finished.errors.contains(kStartupComplete));
 }
 
-TEST_F(Program, LaunchedWithoutTheMasterConfigurationItEnds)
-{
-    install.createStandardLayout();
-    fs::remove(install / "server" / "TALMERE.INI");
-    const Finished finished = talmere({"/TAMSEN"});
-    EXPECT_EQ(finished.exitCode, 0);
-    EXPECT_TRUE(finished.errors.contains("Unable to retrieve configuration settings from the server installation "
-                                         "directory."));
-    EXPECT_FALSE(finished.errors.contains(kStartupComplete));
-    EXPECT_FALSE(fs::exists(install / "install" / "TALMERE.INI"));
-}
-
 TEST_F(Program, StartedByHandOutsideTheInstallationItWorksInItsOwnFolder)
 {
     install.createStandardLayout();

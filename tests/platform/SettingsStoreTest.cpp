@@ -1,13 +1,10 @@
 // The per-user settings store: where it lives, and names without regard to case as in the registry.
 
 #include "SettingsStore.h"
+#include "ScopedEnvironment.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
-
-#include <QFile>
-
-#include <cstdlib>
 
 using namespace talmere;
 using platform::OpenUserSettings;
@@ -15,30 +12,10 @@ using platform::OpenUserSettings;
 namespace {
 
 // Points XDG_CONFIG_HOME at a temporary folder for the life of the object.
-class TemporaryConfigHome {
-public:
-    TemporaryConfigHome()
-    {
-        if (const char* previous = std::getenv("XDG_CONFIG_HOME")) {
-            m_previous = previous;
-            m_hadPrevious = true;
-        }
-        ::setenv("XDG_CONFIG_HOME", m_folder.path().c_str(), 1);
-    }
-    ~TemporaryConfigHome()
-    {
-        if (m_hadPrevious) {
-            ::setenv("XDG_CONFIG_HOME", m_previous.c_str(), 1);
-        } else {
-            ::unsetenv("XDG_CONFIG_HOME");
-        }
-    }
-    const std::filesystem::path& path() const { return m_folder.path(); }
-
-private:
-    test::TempFolder m_folder;
-    std::string m_previous;
-    bool m_hadPrevious = false;
+struct TemporaryConfigHome {
+    const std::filesystem::path& path() const { return folder.path(); }
+    test::TempFolder folder;
+    test::ScopedEnvironment variable{"XDG_CONFIG_HOME", folder.path().c_str()};
 };
 
 } // namespace
