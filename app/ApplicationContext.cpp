@@ -10,4 +10,9 @@ int ContextCode(const ModeFlags& flags)
     return flags.IncludeInstitutionalReports ? 1 : 2;
 }
 
+QString ApplicationTitle(const ProgramSettings& settings)
+{
+    return settings.ProductName + QStringLiteral(" Report Manager");
+}
+
 } // namespace talmere

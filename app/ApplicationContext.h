@@ -84,6 +84,10 @@ struct ProgramSettings {
     bool PerformStagedFileUnZIP = false;
 };
 
+// The product name followed by " Report Manager": the title of the program's windows, and the name by
+// which a later start finds a running instance.
+QString ApplicationTitle(const ProgramSettings& settings);
+
 // How long the user control file's locks are waited for: attempts at the control byte, and the pause
 // between two attempts at the control byte or the archive lock.
 struct LockTiming {
@@ -115,10 +119,6 @@ public:
     // The program's own store (read and written) and the product's (read only).
     platform::SettingsStore& programStore() const { return m_programStore; }
     platform::SettingsStore& productStore() const { return m_productStore; }
-
-    // The product name followed by " Report Manager": the title of the program's windows.
-    QString applicationTitle() const { return settings.ProductName + QStringLiteral(" Report Manager"); }
-    int contextCode() const { return ContextCode(flags); }
 
     ProductFolders folders;
     ModeFlags flags;

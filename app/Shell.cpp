@@ -92,7 +92,7 @@ int RunShell(int argc, char** argv, const MainWindowLauncher& launcher)
         return 0;
     }
 
-    const QString title = context.applicationTitle();
+    const QString title = ApplicationTitle(context.settings);
     QGuiApplication::setApplicationDisplayName(title);
     setPromptsTitle(title);
     // Without the channel the program still runs; later starts just do not find it.

@@ -82,9 +82,9 @@ StartupOutcome RunStartup(ApplicationContext& context, const StartupEnvironment&
         context.flags.StandaloneOperation || context.flags.ExclusiveAccess || context.settings.BypassUserMonitoring;
 
     // Every mode hands over, a silent archive run too: the running instance does the work.
-    if (environment.channel != nullptr &&
-        environment.channel->notifyRunningInstance(kApplicationWindowClass, context.applicationTitle(),
-                                                   {kContextSwitchMessage, 0, context.contextCode()}, kShowNormal)) {
+    if (environment.channel != nullptr && environment.channel->notifyRunningInstance(
+                                              kApplicationWindowClass, ApplicationTitle(context.settings),
+                                              {ContextSwitchMessage, 0, ContextCode(context.flags)}, kShowNormal)) {
         return StartupOutcome::End;
     }
     return StartupOutcome::HandOver;

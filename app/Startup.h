@@ -14,7 +14,7 @@ class InstanceChannel;
 
 // The number of the message that hands the claim context to a running instance (first user message 1024
 // plus 2000), the show command it comes with, and the class of the window it is posted to.
-inline constexpr int kContextSwitchMessage = 3024;
+inline constexpr int ContextSwitchMessage = 3024;
 inline constexpr int kShowNormal = 1;
 inline const QString kApplicationWindowClass = QStringLiteral("TApplication");
 

@@ -9,7 +9,7 @@ int main(int argc, char** argv)
     // The report list window comes with the catalogue module; until it is there, a good start ends at the
     // hand-over and says so.
     return talmere::RunShell(argc, argv, [](talmere::ShellSession& session) {
-        const QByteArray title = session.context.applicationTitle().toLocal8Bit();
+        const QByteArray title = ApplicationTitle(session.context.settings).toLocal8Bit();
         std::fprintf(stderr, "%s: start-up complete; the report list window is not part of this build.\n",
                      title.constData());
         return false;

@@ -55,7 +55,7 @@ TEST_F(Settings, AFirstStartTakesTheConfigurationFileAndTheBuiltInTexts)
     EXPECT_EQ(s.MailboxCleanupDays, 31); // only ever read from the user's store
     EXPECT_EQ(s.ReportListPosition, WindowPosition{});
     // Without QORVA32.INI: the built-in texts, and the pivot from TALMERE.INI.
-    EXPECT_EQ(install.context().applicationTitle(), "Qorva Report Manager");
+    EXPECT_EQ(ApplicationTitle(install.context().settings), "Qorva Report Manager");
     EXPECT_EQ(s.Copyright, kBuiltInCopyright);
     EXPECT_EQ(s.CenturyDatePivotYear, 50);
 
@@ -69,7 +69,7 @@ TEST_F(Settings, QorvaIniDecidesEvenByLeavingKeysOut)
     writeTalmereIni("[General]\nCenturyDatePivotYear=50\n");
     test::WriteFile(install / "ws" / "qorva32.ini", "[GENERAL]\nCopyright=\xA9 Caf\xE9\nBypassUserMonitoring=7\n");
     const ProgramSettings& s = load();
-    EXPECT_EQ(install.context().applicationTitle(), " Report Manager");
+    EXPECT_EQ(ApplicationTitle(install.context().settings), " Report Manager");
     EXPECT_EQ(s.Copyright, QString::fromUtf8("\u00A9 Caf\u00E9")); // Windows ANSI text
     EXPECT_EQ(s.OwnershipComment, "");
     EXPECT_EQ(s.CenturyDatePivotYear, 65); // QORVA32.INI's default, not TALMERE.INI's value

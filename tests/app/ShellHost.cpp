@@ -36,7 +36,7 @@ int main(int argc, char** argv)
             QCoreApplication::quit();
         });
         QTimer::singleShot(30000, QCoreApplication::instance(), &QCoreApplication::quit);
-        Print(QStringLiteral("ready ") + session.context.applicationTitle());
+        Print(QStringLiteral("ready ") + ApplicationTitle(session.context.settings));
         return true;
     });
 }
