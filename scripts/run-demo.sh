@@ -33,6 +33,33 @@ for file in "$install"/mailbox/*.TXT; do
 done
 
 # X12 reports.
+# Acknowledgments (997, 999, TA1): the mailbox as a listing (files of other kinds get no line), every
+# acknowledgment as the viewer shows it, and the claim-type match of a 999 of institutional claims.
+section "List columns of the ANSI_999 format"
+"$tool" columns ANSI_999
+section "Directory listing of the mailbox (ANSI_999)"
+"$tool" list ANSI_999 "$install/mailbox/" --install-dir "$install"
+for file in "$install"/mailbox/FA*.X12 "$install"/mailbox/TA1*.X12; do
+    section "Report of $(basename "$file") (ANSI_999)"
+    "$tool" report ANSI_999 "$file" --install-dir "$install"
+done
+for claimType in INST PROF; do
+    section "Custom match of FA999P_20261208.X12 for claim type $claimType (ANSI_99X)"
+    "$tool" match ANSI_99X "$install/mailbox/FA999P_20261208.X12" --param 1=$claimType --install-dir "$install" || true
+done
+# Text messages (864).
+section "List columns of the ANSI_864 format"
+"$tool" columns ANSI_864
+section "Directory listing of the mailbox (ANSI_864)"
+"$tool" list ANSI_864 "$install/mailbox/" --install-dir "$install"
+section "Report of MSG864_20261210.X12 (ANSI_864)"
+"$tool" report ANSI_864 "$install/mailbox/MSG864_20261210.X12" --install-dir "$install"
+# X12 content identification, the custom test of the COPY type "Remittance Routing": the 835 belongs to
+# it, a 999 does not.
+for name in ERA835_20261210.X12 FA999A_20261207.X12; do
+    section "Identification of $name as ANSI_835 for both claim types (COPY)"
+    "$tool" match COPY "$install/mailbox/$name" --param 1=ANSI_835 --param 2=BOTH --install-dir "$install" || true
+done
 
 # Clearinghouse and payer reports.
 # Each format: its list columns, the listing of its demo file and the report as the viewer shows it.

@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <spawn.h>
 #include <string>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -105,7 +106,7 @@ std::vector<std::filesystem::path> WriteSmallAcknowledgments(const std::filesyst
         std::snprintf(name, sizeof name, "AK%06d.%03d", 240000 + i / 1000, i % 1000);
         const std::filesystem::path path = folder / name;
         const std::string content =
-            Isa(i) + "\r\n" + Group(i + 1, 5 + i % 12, i * 20) + "IEA*1*" + std::to_string(i) + "~\r\n";
+            Isa(i) + "\r\n" + Group(i + 1, 8 + i % 14, i * 24) + "IEA*1*" + std::to_string(i) + "~\r\n";
         std::FILE* out = std::fopen(path.c_str(), "wb");
         if (out == nullptr || std::fwrite(content.data(), 1, content.size(), out) != content.size()) {
             throw std::runtime_error("cannot write " + path.string());
@@ -138,6 +139,16 @@ void Require(int status, const char* what)
     }
 }
 
+// Processor time of this process (user and system), which the other programs on a shared machine do not
+// inflate the way they inflate elapsed time.
+double ProcessorSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
 double BestPlainRead(const std::vector<std::filesystem::path>& files)
 {
     PlainReadSeconds(files); // brings the files into the cache, like the handler's runs below
@@ -166,14 +177,19 @@ int RunReport(const std::filesystem::path& file)
     const std::filesystem::path output = file.parent_path() / "TALMRTMP.TXT";
     TReportViewerRequest request = Request("ANSI_999", file.string(), output.string());
     double best = 1e9;
-    for (int i = 0; i < 2; ++i) {
+    double bestProcessor = 1e9;
+    for (int i = 0; i < 3; ++i) {
         const double start = NowSeconds();
+        const double startProcessor = ProcessorSeconds();
         Require(GenerateReportFile(&request), "the report");
         best = std::min(best, NowSeconds() - start);
+        bestProcessor = std::min(bestProcessor, ProcessorSeconds() - startProcessor);
     }
     std::printf("report of one %.0f MB 999 file (%.0f MB of report text)\n", megabytes,
                 static_cast<double>(std::filesystem::file_size(output)) / 1e6);
     PrintFigure("  report, MB of input per second", megabytes / best, "MB/s", megabytes / plain, "MB/s");
+    PrintFigure("  report, MB of input per processor second", megabytes / bestProcessor, "MB/s", megabytes / plain,
+                "MB/s");
     PrintFigure("  report time against the plain read (times slower)", best, "s", plain, "s");
     std::printf("  peak resident memory of the report process       %12.1f MiB\n", PeakResidentMiB());
     std::filesystem::remove(output);
@@ -205,12 +221,17 @@ int RunListingAndIdentification(const std::filesystem::path& folder, int count, 
         TReportViewerRequest request =
             Request("ANSI_999", (folder / "AK").string() + "/", (folder / "TALMRDAK.DIR").string());
         double best = 1e9;
+        double bestProcessor = 1e9;
         for (int i = 0; i < 3; ++i) {
             const double start = NowSeconds();
+            const double startProcessor = ProcessorSeconds();
             Require(CreateDirectoryListingFile(&request), "the listing");
             best = std::min(best, NowSeconds() - start);
+            bestProcessor = std::min(bestProcessor, ProcessorSeconds() - startProcessor);
         }
         PrintFigure("  folder listing, files per second", count / best, "files/s", count / plain, "files/s");
+        PrintFigure("  folder listing, files per processor second", count / bestProcessor, "files/s", count / plain,
+                    "files/s");
         PrintFigure("  folder listing time against the plain read", best, "s", plain, "s");
     }
     if (identify) {
@@ -218,17 +239,23 @@ int RunListingAndIdentification(const std::filesystem::path& folder, int count, 
         for (const auto& file : files) {
             requests.push_back(Request("COPY", file.string(), ""));
             requests.back().Params[0].assign("ANSI_99X");
-            requests.back().Params[1].assign("INST");
+            // The generated files acknowledge professional claims (AK103 X222): every one of them matches.
+            requests.back().Params[1].assign("PROF");
         }
         double best = 1e9;
+        double bestProcessor = 1e9;
         for (int i = 0; i < 3; ++i) {
             const double start = NowSeconds();
+            const double startProcessor = ProcessorSeconds();
             for (TReportViewerRequest& request : requests) {
                 Require(PerformCustomMatchTest(&request), "the identification test");
             }
             best = std::min(best, NowSeconds() - start);
+            bestProcessor = std::min(bestProcessor, ProcessorSeconds() - startProcessor);
         }
         PrintFigure("  identification test, files per second", count / best, "files/s", count / plain, "files/s");
+        PrintFigure("  identification test, files per processor second", count / bestProcessor, "files/s",
+                    count / plain, "files/s");
         PrintFigure("  identification time against the plain read", best, "s", plain, "s");
     }
     return 0;

@@ -29,6 +29,20 @@ struct CodeEntry {
     }
 };
 
+// Codes are one to three characters: compared inline rather than through a library call.
+bool SameCode(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (a[i] != b[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
 bool Applies(When when, CodeContext context)
 {
     switch (when) {
@@ -50,7 +64,7 @@ template <std::size_t N>
 const CodeEntry* Find(const std::array<CodeEntry, N>& table, std::string_view code, CodeContext context)
 {
     for (const CodeEntry& entry : table) {
-        if (entry.code == code && Applies(entry.when, context)) {
+        if (SameCode(entry.code, code) && Applies(entry.when, context)) {
             return &entry;
         }
     }
@@ -213,25 +227,25 @@ std::string_view DataElementErrorText(std::string_view code, CodeContext context
 
 StatusText AcknowledgmentStatusText(std::string_view code, bool groupStatus)
 {
-    if (code == "A") {
+    if (SameCode(code, "A")) {
         return {"A - Accepted", {}};
     }
-    if (code == "E") {
+    if (SameCode(code, "E")) {
         return {"E - Accepted (But Errors Were Noted)", {}};
     }
-    if (code == "M") {
+    if (SameCode(code, "M")) {
         return {"M - Rejected", "Message Authentication Code (MAC) Failed"};
     }
-    if (code == "P" && groupStatus) {
+    if (SameCode(code, "P") && groupStatus) {
         return {"P - Partially Accepted", "At Least One Transaction Set Was Rejected"};
     }
-    if (code == "R") {
+    if (SameCode(code, "R")) {
         return {"R - Rejected", {}};
     }
-    if (code == "W") {
+    if (SameCode(code, "W")) {
         return {"W - Rejected", "Assurance Failed Validity Tests"};
     }
-    if (code == "X") {
+    if (SameCode(code, "X")) {
         return {"X - Rejected", "Content After Decryption Could Not Be Analyzed"};
     }
     return {"***ERROR*** Unknown Status Code ... Contact Your Distributor.", {}};
@@ -254,13 +268,13 @@ std::span<const std::string_view> InterchangeNoteLines(std::string_view code)
 
 std::string_view InterchangeAckCodeText(std::string_view code)
 {
-    if (code == "A") {
+    if (SameCode(code, "A")) {
         return "A - Accepted";
     }
-    if (code == "E") {
+    if (SameCode(code, "E")) {
         return "E - Accepted (But Errors Were Noted)";
     }
-    if (code == "R") {
+    if (SameCode(code, "R")) {
         return "R - Rejected";
     }
     return {};

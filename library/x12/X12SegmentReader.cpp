@@ -3,6 +3,9 @@
 #include "DayDate.h"
 #include "StatusMessages.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace talmere {
 
 namespace {
@@ -229,14 +232,18 @@ int X12SegmentReader::ReadNextSegment()
     m_count = 0;
     m_atEnd = false;
     char* const text = m_text.get();
+    const CharClass* const classes = m_classes.data();
+    const auto maxLength = static_cast<std::uint32_t>(m_maxElementLength);
     std::uint32_t length = 0;
-    std::uint32_t elementLimit = static_cast<std::uint32_t>(m_maxElementLength);
+    std::uint32_t elementLimit = maxLength;
     bool started = false;
-    // The bytes are scanned in the input's buffer; only the characters kept are copied.
-    const unsigned char*& pos = m_file.position();
+    // The bytes are scanned in the input's buffer and only the characters kept are copied. The position is
+    // held in a local while scanning: stores into the element text could otherwise alias it.
+    const unsigned char* pos = m_file.position();
+    const unsigned char* limit = m_file.limit();
     for (;;) {
-        const unsigned char* limit = m_file.limit();
         if (pos == limit) {
+            m_file.position() = pos;
             if (!m_file.refill()) {
                 if (started) {
                     return FailInputFile("' ended prematurely");
@@ -244,44 +251,54 @@ int X12SegmentReader::ReadNextSegment()
                 m_atEnd = true;
                 return 0;
             }
+            pos = m_file.position();
             limit = m_file.limit();
         }
-        while (pos != limit) {
-            const unsigned char c = *pos++;
-            switch (m_classes[c]) {
-            case kDrop:
-                continue;
-            case kKeep:
-                started = true;
-                if (length == elementLimit) {
-                    // An identifier that overflows is reported as far as it was read.
-                    const std::string_view id = m_count > 0 ? element(0) : std::string_view(text, length);
-                    return ReportX12ProcessError("Character count overflow: Segment " + std::string(id) + " ; Field " +
-                                                 std::to_string(m_count));
-                }
-                text[length++] = static_cast<char>(c);
-                continue;
-            case kElementBreak:
-            case kSegmentBreak:
-                started = true;
-                m_ends[static_cast<std::size_t>(m_count)] = length;
-                ++m_count;
-                elementLimit = length + static_cast<std::uint32_t>(m_maxElementLength);
-                if (m_count > kMaxElementCount) {
-                    return ReportX12ProcessError("Field count overflow: Segment " + std::string(element(0)));
-                }
-                if (m_classes[c] == kSegmentBreak) {
-                    return 0;
-                }
-                continue;
-            case kEndOfFile:
-                m_file.endAtCtrlZ();
-                if (started) {
-                    return FailInputFile("' ended prematurely");
-                }
-                m_atEnd = true;
-                return 0;
+        // Most characters are kept: take a whole run of them at once.
+        if (classes[*pos] == kKeep) {
+            const unsigned char* const run = pos;
+            do {
+                ++pos;
+            } while (pos != limit && classes[*pos] == kKeep);
+            const auto count = static_cast<std::uint32_t>(pos - run);
+            started = true;
+            if (count > elementLimit - length) {
+                // The element is too long: keep what fits, so that an identifier can be reported as far as it
+                // was read.
+                std::memcpy(text + length, run, elementLimit - length);
+                length = elementLimit;
+                m_file.position() = pos;
+                const std::string_view id = m_count > 0 ? element(0) : std::string_view(text, length);
+                return ReportX12ProcessError("Character count overflow: Segment " + std::string(id) + " ; Field " +
+                                             std::to_string(m_count));
             }
+            std::memcpy(text + length, run, count);
+            length += count;
+            continue;
+        }
+        const unsigned char c = *pos++;
+        const CharClass kind = classes[c];
+        if (kind == kDrop) {
+            continue;
+        }
+        m_file.position() = pos;
+        if (kind == kEndOfFile) {
+            m_file.endAtCtrlZ();
+            if (started) {
+                return FailInputFile("' ended prematurely");
+            }
+            m_atEnd = true;
+            return 0;
+        }
+        started = true;
+        m_ends[static_cast<std::size_t>(m_count)] = length;
+        ++m_count;
+        elementLimit = length + maxLength;
+        if (m_count > kMaxElementCount) {
+            return ReportX12ProcessError("Field count overflow: Segment " + std::string(element(0)));
+        }
+        if (kind == kSegmentBreak) {
+            return 0;
         }
     }
 }
