@@ -99,10 +99,10 @@ int RunShell(int argc, char** argv, const MainWindowLauncher& launcher)
     channel->listen(kApplicationWindowClass, title);
 
     ShellSession session{context, *channel, *printers};
-    if (!launcher || !launcher(session)) {
-        return 0;
+    const std::unique_ptr<QObject> mainWindow = launcher ? launcher(session) : nullptr;
+    if (mainWindow) {
+        application.exec();
     }
-    application.exec();
     return 0;
 }
 

@@ -2,7 +2,10 @@
 
 #include "ApplicationContext.h"
 
+#include <QObject>
+
 #include <functional>
+#include <memory>
 
 namespace talmere {
 
@@ -19,9 +22,9 @@ struct ShellSession {
     platform::PrinterSystem& printers;
 };
 
-// Creates the main window, whose creation completes the start. True when the event loop is to run until
-// the window closes; false ends the program at once.
-using MainWindowLauncher = std::function<bool(ShellSession&)>;
+// Creates the main window, whose creation completes the start, and hands it over: the shell keeps it while
+// the event loop runs and destroys it before anything the session names. No window ends the program at once.
+using MainWindowLauncher = std::function<std::unique_ptr<QObject>(ShellSession&)>;
 
 // The program: the application object (offscreen, with messages on standard error, when there is no
 // display), the start, the application title and the single-instance channel, then the main window and

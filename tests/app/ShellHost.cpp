@@ -35,8 +35,12 @@ int main(int argc, char** argv)
             Print(QStringLiteral("show %1").arg(command));
             QCoreApplication::quit();
         });
-        QTimer::singleShot(30000, QCoreApplication::instance(), &QCoreApplication::quit);
+        // The stand-in window is a timer that gives up after half a minute.
+        auto window = std::make_unique<QTimer>();
+        window->setSingleShot(true);
+        QObject::connect(window.get(), &QTimer::timeout, QCoreApplication::instance(), &QCoreApplication::quit);
+        window->start(30000);
         Print(QStringLiteral("ready ") + ApplicationTitle(session.context.settings));
-        return true;
+        return std::unique_ptr<QObject>(std::move(window));
     });
 }
