@@ -133,22 +133,31 @@ int main(int argc, char** argv)
 
     const double plain = BestSeconds([&] { bench::PlainReadSeconds(file); });
     const double plainRate = mb / plain;
-    const double report = BestSeconds([&] {
-        TReportViewerRequest request = Request("AVAILITY_IBR", file, output);
-        if (GenerateReportFile(&request) != kStatusSuccess) {
-            std::abort();
-        }
-    });
+    // On a shared machine the processor time tells more than the elapsed time; both are printed.
+    double reportCpu = 0;
+    const double report = BestSeconds(
+        [&] {
+            TReportViewerRequest request = Request("AVAILITY_IBR", file, output);
+            if (GenerateReportFile(&request) != kStatusSuccess) {
+                std::abort();
+            }
+        },
+        &reportCpu);
     bench::PrintFigure("IBR report of " + std::to_string(megabytes) + " MB, whole file", mb / report, "MB/s", plainRate,
                        "MB/s");
-    const double selected = BestSeconds([&] {
-        TReportViewerRequest request = Request("AVAILITY_IBR", file, output);
-        request.FilterValues[4].assign("R");
-        if (GenerateReportFile(&request) != kStatusSuccess) {
-            std::abort();
-        }
-    });
+    bench::PrintFigure("  the same by processor time", mb / reportCpu, "MB/s", plainRate, "MB/s");
+    double selectedCpu = 0;
+    const double selected = BestSeconds(
+        [&] {
+            TReportViewerRequest request = Request("AVAILITY_IBR", file, output);
+            request.FilterValues[4].assign("R");
+            if (GenerateReportFile(&request) != kStatusSuccess) {
+                std::abort();
+            }
+        },
+        &selectedCpu);
     bench::PrintFigure("IBR report, rejected claims selected", mb / selected, "MB/s", plainRate, "MB/s");
+    bench::PrintFigure("  the same by processor time", mb / selectedCpu, "MB/s", plainRate, "MB/s");
 
     // A process of its own, so that nothing else this program did counts.
     const std::string command =
