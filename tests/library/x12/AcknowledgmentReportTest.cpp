@@ -229,33 +229,16 @@ TEST_F(Acknowledgment, ATa1CountsOnlyInTheFirstInterchangeBeforeAnyFunctionalGro
                                             "segment)]");
 }
 
+// The expected reports show context segments after IK3 and IK4 and repeated business units; these are the
+// cases around them.
 TEST_F(Acknowledgment, ContextSegmentsOfA999)
 {
-    const std::string body = "AK1*HC*1*005010X222A1~AK2*837*0001~"
-                             "CTX*SITUATIONAL TRIGGER*NM1*7~"
-                             "IK3*NM1*7**8~"
-                             "CTX*SITUATIONAL TRIGGER*NM1*7*2010AA*3*67:2:1~"
-                             "IK4*3**1~"
-                             "CTX*SITUATIONAL TRIGGER*NM1*7*2010AA*3:1*66~"
-                             "CTX*CLM01:A1^  CLM01:B2 ^ C3~"
-                             "IK5*R*5~CTX*CLM01:Z~AK9*R*1*1*0~";
-    const std::string text = report(Ack999(body)).output;
+    const std::string text = report(Ack999("AK1*HC*1*005010X222A1~AK2*837*0001~CTX*SITUATIONAL TRIGGER*NM1*7~"
+                                           "IK5*R*5~CTX*CLM01:Z~AK9*R*1*1*0~"))
+                                 .output;
+    // Before any IK3 or IK4 the context is an element's.
     EXPECT_NE(text.find("\r\n  Element Context (CTX04-05, 02):        NM1\r\n"
                         "    Position in Transaction Set (CTX03): 7\r\n"),
-              std::string::npos)
-        << text;
-    EXPECT_NE(text.find("Segment Error Code: 8 - Segment Has Data Element Errors\r\n"
-                        "  Segment Context (CTX04-05, 02):        NM103 (Loop 2010AA)\r\n"
-                        "    Data Element Reference(s) (CTX06):   67, 2\r\n"
-                        "    Position in Transaction Set (CTX03): 7\r\n"
-                        "Field In Error (IK401):   NM103\r\n"
-                        "Data Element Error:  1 - Required data element missing\r\n"
-                        "  Element Context (CTX04-05, 02):        NM103-1 (Loop 2010AA)\r\n"
-                        "    Data Element Reference(s) (CTX06):   66\r\n"
-                        "    Position in Transaction Set (CTX03): 7\r\n"
-                        "  Business Unit Identifier (CTX01):      CLM01: A1  (ANSI-837)\r\n"
-                        "                                         CLM01: B2 \r\n"
-                        "                                         C3\r\n"),
               std::string::npos)
         << text;
     // After the set status the set's AK201 is forgotten.
@@ -270,48 +253,32 @@ TEST_F(Acknowledgment, ContextSegmentsOfA999)
 
 TEST_F(Acknowledgment, CodesDependOnTheModeAndTheInterchangeVersion)
 {
-    const std::string errors = "AK2*837*1~AK3*SEG*1**3~AK3*SEG*2**I4~AK4*1**1~AK4*2**12~AK5*R*19*I6~";
-    // A 997 in a 4010 interchange knows neither the 999 codes nor the 5010 codes.
-    const std::string old = report(Ack997("AK1*HC*1~" + errors + "AK9*R*1*1*0*19~")).output;
-    EXPECT_NE(old.find("Segment Error Code: 3 - Mandatory Segment Missing\r\n"), std::string::npos) << old;
-    EXPECT_NE(old.find("Occurrence: 2\r\n\r\n***ERROR*** Unknown Segment Error Code"), std::string::npos);
-    EXPECT_NE(old.find("Data Element Error:  1 - Mandatory data element missing\r\n"), std::string::npos);
-    EXPECT_NE(old.find("SEG02\r\n***ERROR*** Unknown Data Element Error ... Contact Your Distributor.\r\n"),
-              std::string::npos);
-    EXPECT_NE(old.find("(AK502-AK506):\r\n\r\n    ***ERROR*** Unknown TS Syntax Error Code ... Contact Your "
-                       "Distributor.\r\n\r\n    ***ERROR*** Unknown TS"),
-              std::string::npos);
-    EXPECT_NE(old.find("(AK905-AK909):\r\n\r\n    ***ERROR*** Unknown Group Syntax Error Code"), std::string::npos);
-
-    // A 997 in a 5010 interchange knows the 5010 codes but not those of the 999.
-    const std::string in5010 = Isa() + "GS*FA*P*R*20240102*0800*1*X*005010X230~ST*997*1~AK1*HC*1*005010X222A1~" +
-                               errors + "AK9*R*1*1*0*19~SE*9*1~GE*1*1~IEA*1*1~";
-    const std::string mixed = report(in5010).output;
-    EXPECT_NE(mixed.find("Data Element Error: 12 - Too Many Repetitions\r\n"), std::string::npos) << mixed;
-    EXPECT_NE(mixed.find(" 19 - Invalid Transaction Set Implementation Convention\r\n      Reference\r\n\r\n"
-                         "    ***ERROR*** Unknown TS Syntax Error Code"),
-              std::string::npos);
-    EXPECT_NE(mixed.find(" 19 - Functional Group Control Number not Unique within Interchange\r\n"), std::string::npos);
-
-    const std::string errors999 = "AK2*837*1~IK3*SEG*1**3~IK3*SEG*2**I4~IK4*1**1~IK4*2**I10~IK5*M*I6~";
-    const std::string full = report(Ack999("AK1*HC*1*005010X222A1~" + errors999 + "AK9*X*1*1*0~")).output;
-    EXPECT_NE(full.find("Segment Error Code: 3 - Required segment missing\r\n"), std::string::npos) << full;
-    EXPECT_NE(full.find("Segment Error Code: I4 - Implementation \"Not Used\" Segment Present\r\n"), std::string::npos);
-    EXPECT_NE(full.find("Data Element Error:  1 - Required data element missing\r\n"), std::string::npos);
-    EXPECT_NE(full.find("Data Element Error: I10 - Implementation \"Not Used\" Data Element Present\r\n"),
-              std::string::npos);
-    EXPECT_NE(full.find("Transaction Set Status (IK501):          M - Rejected\r\n"
-                        "  Message Authentication Code (MAC) Failed\r\n"
-                        "Transaction Set Syntax Errors (IK502-IK506):\r\n"
-                        " I6 - Implementation Convention Not Supported\r\n"),
-              std::string::npos);
-    EXPECT_NE(full.find("Functional Group Status (AK901):         X - Rejected\r\n"
-                        "  Content After Decryption Could Not Be Analyzed\r\n\r\n"),
-              std::string::npos);
+    const auto contains = [](const std::string& text, std::string_view part) {
+        return text.find(part) != std::string::npos;
+    };
+    const std::string errors = "AK2*837*1~AK3*SEG*1**3~AK4*1**1~AK4*2**12~AK5*R*19~";
+    const std::string in4010 = report(Ack997("AK1*HC*1~" + errors + "AK9*R*1*1*0*19~")).output;
+    EXPECT_TRUE(contains(in4010, "Segment Error Code: 3 - Mandatory Segment Missing\r\n")) << in4010;
+    EXPECT_TRUE(contains(in4010, "Data Element Error:  1 - Mandatory data element missing\r\n"));
+    EXPECT_TRUE(contains(in4010, "SEG02\r\n***ERROR*** Unknown Data Element Error"));
+    EXPECT_TRUE(contains(in4010, "(AK502-AK506):\r\n\r\n    ***ERROR*** Unknown TS Syntax Error Code"));
+    EXPECT_TRUE(contains(in4010, "(AK905-AK909):\r\n\r\n    ***ERROR*** Unknown Group Syntax Error Code"));
+    // A 997 in a 5010 interchange knows the codes of version 5010.
+    const std::string in5010 = report(Isa() + "GS*FA*P*R*20240102*0800*1*X*005010X230~ST*997*1~AK1*HC*1*005010X222A1~" +
+                                      errors + "AK9*R*1*1*0*19~SE*9*1~GE*1*1~IEA*1*1~")
+                                   .output;
+    EXPECT_TRUE(contains(in5010, "Data Element Error: 12 - Too Many Repetitions\r\n")) << in5010;
+    EXPECT_TRUE(contains(in5010, " 19 - Invalid Transaction Set Implementation Convention\r\n      Reference\r\n"));
+    EXPECT_TRUE(contains(in5010, " 19 - Functional Group Control Number not Unique within Interchange\r\n"));
+    // A 999 has texts of its own for codes 1 and 3.
+    const std::string in999 = report(Ack999("AK1*HC*1~AK2*837*1~IK3*SEG*1**3~IK4*1**1~IK5*M~AK9*X*1*1*0~")).output;
+    EXPECT_TRUE(contains(in999, "Segment Error Code: 3 - Required segment missing\r\n")) << in999;
+    EXPECT_TRUE(contains(in999, "Data Element Error:  1 - Required data element missing\r\n"));
+    EXPECT_TRUE(contains(in999, "(IK501):          M - Rejected\r\n  Message Authentication Code (MAC) Failed\r\n"));
+    EXPECT_TRUE(contains(in999, "(AK901):         X - Rejected\r\n  Content After Decryption Could Not Be Analyzed"));
     // P is a status of groups only.
-    EXPECT_NE(report(Ack999("AK1*HC*1~AK2*837*1~IK5*P~AK9*A*1*1*1~"))
-                  .output.find("(IK501):          ***ERROR*** Unknown Status Code ... Contact Your Distributor.\r\n"),
-              std::string::npos);
+    EXPECT_TRUE(contains(report(Ack999("AK1*HC*1~AK2*837*1~IK5*P~AK9*A*1*1*1~")).output,
+                         "(IK501):          ***ERROR*** Unknown Status Code ... Contact Your Distributor.\r\n"));
 }
 
 TEST_F(Acknowledgment, ASetWithoutAk9EndsTheScanOfItsGroupAndFailsTheReport)
