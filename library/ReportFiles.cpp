@@ -1,5 +1,6 @@
 #include "ReportFiles.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <random>
@@ -181,19 +182,37 @@ void ReadTextLine(ReportInputFile& file, std::string& line)
     std::size_t stored = 0;
     bool cut = false;
     while (stored < kMaxTextLineLength) {
-        const int c = file.get();
-        if (c == ReportInputFile::kEnd || c == '\n') {
+        if (file.m_pos == file.m_limit && !file.refill()) {
             break;
         }
-        if (c == '\r') {
-            continue;
-        }
-        ++stored;
-        if (c == '\0') {
-            cut = true;
+        // A run of ordinary characters goes into the line in one piece.
+        const unsigned char* const start = file.m_pos;
+        const unsigned char* const limit =
+            start + std::min<std::size_t>(static_cast<std::size_t>(file.m_limit - start), kMaxTextLineLength - stored);
+        const unsigned char* p = start;
+        while (p < limit && *p != '\n' && *p != '\r' && *p != '\0' && *p != ReportInputFile::kCtrlZ) {
+            ++p;
         }
         if (!cut) {
-            line.push_back(static_cast<char>(c));
+            line.append(reinterpret_cast<const char*>(start), static_cast<std::size_t>(p - start));
+        }
+        stored += static_cast<std::size_t>(p - start);
+        file.m_pos = p;
+        if (p == limit) {
+            continue;
+        }
+        if (*p == ReportInputFile::kCtrlZ) {
+            file.m_pos = file.m_limit;
+            file.m_ended = true;
+            break;
+        }
+        file.m_pos = p + 1;
+        if (*p == '\n') {
+            break;
+        }
+        if (*p == '\0') {
+            ++stored;
+            cut = true;
         }
     }
 }

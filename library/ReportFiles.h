@@ -63,6 +63,9 @@ public:
     bool failed() const { return m_failed; }
 
 private:
+    // Reads straight from the buffer, a run of ordinary characters at a time.
+    friend void ReadTextLine(ReportInputFile& file, std::string& line);
+
     bool refill();
 
     std::FILE* m_file = nullptr;
