@@ -3,6 +3,7 @@
 #include "UserAccess.h"
 #include "AppTestSupport.h"
 #include "ChildProcess.h"
+#include "Startup.h"
 
 #include <QElapsedTimer>
 
@@ -173,9 +174,13 @@ TEST_F(UserAccess, EveryFailureHasItsOwnText)
     EXPECT_EQ(AccessResultText(-99), "Unknown access control error");
 }
 
-TEST_F(UserAccess, SingleUserOperationNeverTouchesTheFile)
+TEST_F(UserAccess, ExclusiveOperationNeverTouchesTheFile)
 {
-    context().flags.BypassAccessChecks = true;
+    install.createStandardLayout();
+    fs::create_directories(install / "program");
+    const StartupEnvironment environment{{"/TAMSEN", "/EXCLUSIVE"}, Folder(install / "program"), nullptr, {}};
+    ASSERT_EQ(RunStartup(context(), environment), StartupOutcome::HandOver);
+    EXPECT_TRUE(context().flags.BypassAccessChecks);
     EXPECT_TRUE(RegisterUser(context()));
     EXPECT_EQ(AcquireArchiveLock(context(), 0), 0);
     EXPECT_EQ(AcquireArchiveLock(context(), 0), 0);
