@@ -576,6 +576,9 @@ int ScanAcknowledgment(X12SegmentReader& reader, const std::filesystem::path& fi
         if (!walk.ak1Seen() && !(walk.ta1Taken() && !walk.faGroupSeen())) {
             status = reader.FailNotValid(kNoAk1OrTa1);
         }
+        if (reader.readFailed()) {
+            status = reader.FailNotValid(kUnexpected);
+        }
         info = std::move(walk.info());
         return status;
     } catch (const std::exception&) {
@@ -641,7 +644,10 @@ int GenerateAcknowledgmentReport(const ReportRequest& request)
     }
     ReportTextBuffer out(output);
     AcknowledgmentWalk walk(reader, &out);
-    const int status = walk.run();
+    int status = walk.run();
+    if (status == 0 && reader.readFailed()) {
+        status = reader.FailNotValid(kUnexpected);
+    }
     if (status == 0 && walk.ta1Taken() && !walk.faGroupSeen()) {
         WriteInterchangeAckBlock(out, walk.interchangeAck());
     }

@@ -314,6 +314,9 @@ int ScanTextMessage(X12SegmentReader& reader, const std::filesystem::path& file,
         if (!walk.mitSeen()) {
             status = reader.FailNotValid(kMissingMit);
         }
+        if (reader.readFailed()) {
+            status = reader.FailNotValid(kUnexpected);
+        }
         info = std::move(walk.info());
         if (status == 0) {
             info.hasDateTime = walk.summaryDateTime(info.date, info.time);
@@ -381,7 +384,10 @@ int GenerateTextMessageReport(const ReportRequest& request)
     }
     ReportTextBuffer out(output);
     TextMessageWalk walk(reader, &out);
-    const int status = walk.run();
+    int status = walk.run();
+    if (status == 0 && reader.readFailed()) {
+        status = reader.FailNotValid(kUnexpected);
+    }
     if (status == 0) {
         out.endLine();
     }

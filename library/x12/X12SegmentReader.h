@@ -113,6 +113,8 @@ public:
     bool open(const std::filesystem::path& path);
     void close();
     const std::string& fileName() const { return m_fileName; }
+    // True when reading the file failed (as opposed to reaching its end): what was read is not the file.
+    bool readFailed() const { return m_file.failed(); }
 
     // The next character that can belong to a segment, or kEnd: printable characters (without the space
     // when blanks are skipped) and the delimiters this reader keeps.
