@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <sys/wait.h>
+
 using namespace talmere;
 using test::Ack997;
 using test::Ack999;
@@ -359,4 +362,17 @@ TEST_F(Acknowledgment, PathsAndOutputFollowTheCommonRules)
                                                     m_folder / "NOFOLDER" / "TALMRTMP.TXT");
     EXPECT_EQ(cannotWrite.status, kStatusCannotCreateOutput);
     EXPECT_EQ(cannotWrite.message, "Unable to create the temporary report file.");
+}
+
+TEST_F(Acknowledgment, TheCommandLineToolWritesAnEmptyReportAsSuccess)
+{
+    // A file without acknowledgment segments reports nothing, successfully; the tool must not take the empty
+    // output for a failure.
+    const std::filesystem::path file = write(Isa() + "IEA*0*1~");
+    const std::string command = std::string(TALMERE_REPORT_TOOL) + " report ANSI_999 '" + file.string() + "' > '" +
+                                (m_folder / "out").string() + "' 2> '" + (m_folder / "err").string() + "'";
+    const int result = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(result));
+    EXPECT_EQ(WEXITSTATUS(result), 0) << ReadFile(m_folder / "err");
+    EXPECT_EQ(ReadFile(m_folder / "out"), "");
 }
