@@ -33,6 +33,33 @@ QString FromAnsi(std::string_view bytes)
     return text;
 }
 
+std::string ToAnsi(const QString& text)
+{
+    std::string bytes;
+    bytes.reserve(static_cast<std::size_t>(text.size()));
+    for (const QChar c : text) {
+        const char16_t code = c.unicode();
+        char byte = '?';
+        if (code < 0x80 || (code >= 0xA0 && code <= 0xFF)) {
+            byte = static_cast<char>(code);
+        } else if (code >= 0x80 && code < 0xA0) {
+            // The five undefined bytes stand for themselves.
+            if (kHighControls[code - 0x80] == 0) {
+                byte = static_cast<char>(code);
+            }
+        } else {
+            for (std::size_t i = 0; i < kHighControls.size(); ++i) {
+                if (kHighControls[i] == code) {
+                    byte = static_cast<char>(0x80 + i);
+                    break;
+                }
+            }
+        }
+        bytes.push_back(byte);
+    }
+    return bytes;
+}
+
 QString FromNativePath(std::string_view bytes)
 {
     return QFile::decodeName(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));

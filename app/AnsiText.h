@@ -10,6 +10,8 @@ namespace talmere {
 
 // Texts in the system's files are single-byte Windows ANSI (code page 1252), decoded for display.
 QString FromAnsi(std::string_view bytes);
+// The way back: every character FromAnsi gives becomes its byte again; others become "?".
+std::string ToAnsi(const QString& text);
 
 // Paths are bytes of the local encoding.
 QString FromNativePath(std::string_view bytes);

@@ -1,9 +1,15 @@
 #pragma once
 
+#include "ReportTypes.h"
 #include "SharedLockFile.h"
 #include "UserPrompts.h"
 
+#include <QDateTime>
 #include <QString>
+
+#include <functional>
+#include <string>
+#include <vector>
 
 namespace talmere {
 
@@ -125,6 +131,12 @@ public:
     ProgramSettings settings;
     LockTiming lockTiming;
     UserAccessState userAccess;
+    // The report types of the loaded configuration; empty while none is loaded.
+    ReportTypeList reportTypes;
+    // Where the report format library is looked for, in order; empty: the usual places.
+    std::vector<std::string> reportLibraryCandidates;
+    // The local date and time, for what the program dates and ages (a test sets its own day).
+    std::function<QDateTime()> clock = [] { return QDateTime::currentDateTime(); };
 
 private:
     UserPrompts& m_prompts;

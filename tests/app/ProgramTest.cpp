@@ -41,11 +41,16 @@ protected:
         return host;
     }
 
-    // A copy of the program in a folder of its own, as an installation would have it.
+    // A copy of the program and its report library in a folder of its own, as an installation would have
+    // it, with a report configuration of one type.
     QString installCopy(const fs::path& folder)
     {
-        fs::create_directories(folder);
+        fs::create_directories(folder / "mailbox");
         fs::copy_file(TALMERE_PROGRAM, folder / "talmere");
+        fs::copy_file(TALMRDLL_PATH, folder / "libtalmrdll.so");
+        test::WriteFile(folder / "TALMERE.INI", "[Report Types]\nLetters=\n[Report Details - Letters]\n"
+                                                "ReportDesc=Letters\nArchivePrefix=LT\n"
+                                                "StagingDirectory=%INSTALL_DIR%\\mailbox\nFileNameMask=*.TXT\n");
         return Q(folder / "talmere");
     }
 

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "ApplicationContext.h"
+
+#include <QString>
+
+namespace talmere {
+
+// The archive log, TALMERE-ARCHIVE.LOG in the report archive folder: one line for every staged file that an
+// archive run filed, copied, moved or deleted, and every report the purge deleted, so that support can
+// tell where a file went. Each line holds, separated by tabs: the local date and time
+// (yyyy-MM-dd hh:mm:ss), the report type, the staged file (or the purged report) with its folder, the
+// action (ARCHIVE, COPY, MOVE, DELETE, PURGE) and the archived or destination file with its folder (empty
+// for DELETE and PURGE). Lines are written while the archive lock is held. A log that cannot be written
+// never stops the work.
+inline const QString kArchiveLogFileName = QStringLiteral("TALMERE-ARCHIVE.LOG");
+
+void LogArchiveAction(const ApplicationContext& context, const QString& reportType, const QString& file,
+                      const QString& action, const QString& destination = {});
+
+} // namespace talmere

@@ -1,0 +1,195 @@
+#include "Identification.h"
+
+#include "AnsiText.h"
+#include "FileTransfer.h"
+#include "Folders.h"
+#include "ReportRequests.h"
+#include "TextUtil.h"
+
+#include <array>
+#include <fstream>
+#include <vector>
+
+namespace talmere {
+
+namespace {
+
+constexpr std::size_t kSearchBlockSize = 32768;
+
+// Upper case of the Windows-1252 code page: the ASCII letters, the accented letters of 0xE0 to 0xFE (but
+// the division sign), and the four letters whose capitals lie in 0x80 to 0x9F.
+constexpr std::array<unsigned char, 256> MakeUpperTable()
+{
+    std::array<unsigned char, 256> table{};
+    for (int c = 0; c < 256; ++c) {
+        table[c] = static_cast<unsigned char>(c);
+    }
+    for (int c = 'a'; c <= 'z'; ++c) {
+        table[c] = static_cast<unsigned char>(c - 32);
+    }
+    for (int c = 0xE0; c <= 0xFE; ++c) {
+        if (c != 0xF7) {
+            table[c] = static_cast<unsigned char>(c - 32);
+        }
+    }
+    table[0x9A] = 0x8A;
+    table[0x9C] = 0x8C;
+    table[0x9E] = 0x8E;
+    table[0xFF] = 0x9F;
+    return table;
+}
+
+constexpr std::array<unsigned char, 256> kAnsiUpper = MakeUpperTable();
+
+void UpperInPlace(char* data, std::size_t size)
+{
+    for (std::size_t i = 0; i < size; ++i) {
+        data[i] = static_cast<char>(kAnsiUpper[static_cast<unsigned char>(data[i])]);
+    }
+}
+
+QString TrimRight(const QString& text)
+{
+    qsizetype end = text.size();
+    while (end > 0 && text.at(end - 1).unicode() <= u' ') {
+        --end;
+    }
+    return text.left(end);
+}
+
+} // namespace
+
+qint64 FindTextInFile(const QString& file, const std::string& text, qint64 start, bool caseSensitive)
+{
+    if (text.empty() || start < 0) {
+        return -1;
+    }
+    std::ifstream in(ToNativePath(file), std::ios::binary);
+    if (!in || !in.seekg(start)) {
+        return -1;
+    }
+    std::string needle = text;
+    if (!caseSensitive) {
+        UpperInPlace(needle.data(), needle.size());
+    }
+    // The window holds the end of the previous block (one byte less than the text) and the next block, so
+    // that a match across the boundary is found.
+    std::string window;
+    window.reserve(kSearchBlockSize + needle.size());
+    qint64 windowStart = start;
+    std::vector<char> block(kSearchBlockSize);
+    while (in) {
+        in.read(block.data(), static_cast<std::streamsize>(block.size()));
+        const std::size_t count = static_cast<std::size_t>(in.gcount());
+        if (count == 0) {
+            break;
+        }
+        if (!caseSensitive) {
+            UpperInPlace(block.data(), count);
+        }
+        window.append(block.data(), count);
+        const std::size_t found = window.find(needle);
+        if (found != std::string::npos) {
+            return windowStart + static_cast<qint64>(found);
+        }
+        const std::size_t keep = std::min(window.size(), needle.size() - 1);
+        windowStart += static_cast<qint64>(window.size() - keep);
+        window.erase(0, window.size() - keep);
+    }
+    return -1;
+}
+
+bool MatchesSearchIdents(const TReportConfigInfoRecord& type, const QString& file)
+{
+    qint64 offset = 0;
+    for (const QString& written : type.SearchIdent) {
+        const QString ident = TrimRight(written);
+        if (ident.isEmpty()) {
+            break;
+        }
+        qint64 best = -1;
+        qint64 bestLength = 0;
+        for (const QString& piece : ident.split(QLatin1Char('|'))) {
+            const std::string alternative = ToAnsi(TrimRight(piece));
+            if (alternative.empty()) {
+                continue;
+            }
+            const qint64 at = FindTextInFile(file, alternative, offset, false);
+            if (at >= 0 && (best < 0 || at < best)) {
+                best = at;
+                bestLength = static_cast<qint64>(alternative.size());
+            }
+        }
+        if (best < 0) {
+            return false;
+        }
+        offset = best + bestLength;
+    }
+    return true;
+}
+
+bool MatchesTextFormat(const TReportConfigInfoRecord& type, const QString& file)
+{
+    if (type.ReportFormat != QLatin1String("TEXT")) {
+        return true;
+    }
+    const QString rule = type.Param[0].toUpper();
+    const bool asciiOnly = rule == QLatin1String("ASCII") || rule == QLatin1String("ASCII_ONLY");
+    const bool nulAllowed = rule == QLatin1String("ASCII_PLUS_NULL");
+    if (!asciiOnly && !nulAllowed) {
+        return true;
+    }
+    std::ifstream in(ToNativePath(file), std::ios::binary);
+    if (!in) {
+        return true;
+    }
+    std::vector<char> block(kSearchBlockSize);
+    while (in) {
+        in.read(block.data(), static_cast<std::streamsize>(block.size()));
+        const std::size_t count = static_cast<std::size_t>(in.gcount());
+        for (std::size_t i = 0; i < count; ++i) {
+            const auto c = static_cast<unsigned char>(block[i]);
+            const bool allowed =
+                (c >= 32 && c <= 127) || c == 9 || c == 10 || c == 12 || c == 13 || (c == 0 && nulAllowed);
+            if (!allowed) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+std::optional<TDirectoryListingInfo> CreateFileListingEntry(const ApplicationContext& context, int typeIndex,
+                                                            const QString& stagedFile)
+{
+    try {
+        if (!FileExists(stagedFile) || !GenerateReportText(context, typeIndex, stagedFile) ||
+            !FolderExists(context.folders.PrivateDirectory)) {
+            return std::nullopt;
+        }
+        const QString listing = ListingFilePath(context, typeIndex);
+        platform::RemoveFile(ToNativePath(listing));
+        TReportViewerRequest request;
+        if (!BuildTypeRequest(context, typeIndex, RequestContent{true, true, true}, request) ||
+            !SetRequestPath(request.ReportPath, stagedFile) || !SetRequestPath(request.OutputPath, listing)) {
+            return std::nullopt;
+        }
+        const ReportLibraryCall call = CallLibrary(context, kCreateDirectoryListingFile, request, false);
+        if (call.status != kStatusSuccess || !FileExists(listing)) {
+            return std::nullopt;
+        }
+        const std::vector<std::string> lines = ReadListingLines(listing);
+        if (lines.empty() || TrimBlanks(std::string_view(lines.front())).empty()) {
+            return std::nullopt;
+        }
+        TDirectoryListingInfo info;
+        if (!ParseDirectoryListingLine(lines.front(), info)) {
+            return std::nullopt;
+        }
+        return info;
+    } catch (...) {
+        return std::nullopt;
+    }
+}
+
+} // namespace talmere

@@ -1,0 +1,36 @@
+#pragma once
+
+// How the archive run tells which report type a staged file belongs to: search strings that must occur in
+// order, a character test for text reports, and the library's own tests.
+
+#include "ApplicationContext.h"
+#include "DirectoryListing.h"
+
+#include <QString>
+
+#include <optional>
+#include <string>
+
+namespace talmere {
+
+// The absolute offset of the first occurrence of text in a file at or after start, or -1 (also for an
+// empty text or a file that cannot be read). Without regard to case, both sides are upper-cased by the
+// rules of the Windows-1252 code page. The file is read in blocks that overlap by the text's length.
+qint64 FindTextInFile(const QString& file, const std::string& text, qint64 start, bool caseSensitive);
+
+// Whether the type's search strings (SearchIdent1, 2, ... up to the first empty one) occur in the file in
+// that order without overlapping; each may offer alternatives separated by "|", the earliest found wins.
+bool MatchesSearchIdents(const TReportConfigInfoRecord& type, const QString& file);
+
+// For the TEXT format, Param1 ASCII (or ASCII_ONLY) and ASCII_PLUS_NULL restrict the bytes a file may hold
+// to tab, line feed, form feed, carriage return and 32 to 127 (and NUL). Other formats, other values and
+// files that cannot be read pass.
+bool MatchesTextFormat(const TReportConfigInfoRecord& type, const QString& file);
+
+// The listing entry of one staged file, from the library, which so also tells whether the file makes a
+// report of the type. Leaves the type's listing file holding only this entry (the next check finds it
+// stale).
+std::optional<TDirectoryListingInfo> CreateFileListingEntry(const ApplicationContext& context, int typeIndex,
+                                                            const QString& stagedFile);
+
+} // namespace talmere

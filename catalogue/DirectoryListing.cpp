@@ -1,0 +1,239 @@
+#include "DirectoryListing.h"
+
+#include "AnsiText.h"
+#include "DayDate.h"
+#include "FileTransfer.h"
+#include "Folders.h"
+#include "ReportConfiguration.h"
+#include "ReportRequests.h"
+#include "TextUtil.h"
+#include "UserAccess.h"
+
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <unordered_map>
+
+namespace talmere {
+
+namespace {
+
+// Characters first to first + count - 1 (1-based) of a field, as far as it has them.
+std::string_view Part(std::string_view field, std::size_t first, std::size_t count)
+{
+    if (first - 1 >= field.size()) {
+        return {};
+    }
+    return field.substr(first - 1, count);
+}
+
+// A part of a date or time: decimal digits only, at most 65535.
+std::optional<int> DatePart(std::string_view text)
+{
+    if (text.empty()) {
+        return std::nullopt;
+    }
+    int value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') {
+            return std::nullopt;
+        }
+        value = value * 10 + (c - '0');
+    }
+    return value <= 65535 ? std::optional<int>(value) : std::nullopt;
+}
+
+// Cuts the text off at the first "|": false when there is none.
+bool TakeField(std::string_view& rest, std::string_view& field)
+{
+    const std::size_t bar = rest.find('|');
+    if (bar == std::string_view::npos) {
+        return false;
+    }
+    field = rest.substr(0, bar);
+    rest.remove_prefix(bar + 1);
+    return true;
+}
+
+void RemoveListing(const QString& path)
+{
+    platform::RemoveFile(ToNativePath(path));
+}
+
+class ArchiveLockHold {
+public:
+    explicit ArchiveLockHold(ApplicationContext& context) : m_context(context) {}
+    ~ArchiveLockHold()
+    {
+        if (m_held) {
+            ReleaseArchiveLock(m_context);
+        }
+    }
+    bool acquire(int seconds)
+    {
+        m_held = AcquireArchiveLock(m_context, seconds) >= 0;
+        return m_held;
+    }
+
+private:
+    ApplicationContext& m_context;
+    bool m_held = false;
+};
+
+// The parse, also handing out the file name as the bytes it was written in.
+bool ParseLine(std::string_view line, TDirectoryListingInfo& info, std::string_view& rawName);
+
+} // namespace
+
+bool ParseDirectoryListingLine(std::string_view line, TDirectoryListingInfo& info)
+{
+    std::string_view name;
+    return ParseLine(line, info, name);
+}
+
+namespace {
+
+bool ParseLine(std::string_view line, TDirectoryListingInfo& info, std::string_view& name)
+{
+    for (QString& column : info.Columns) {
+        column.clear();
+    }
+    std::string_view rest = TrimBlanks(line);
+    std::string_view date;
+    std::string_view time;
+    if (!TakeField(rest, date)) {
+        return false;
+    }
+    const std::optional<int> year = DatePart(Part(date, 1, 4));
+    const std::optional<int> month = DatePart(Part(date, 5, 2));
+    const std::optional<int> day = DatePart(Part(date, 7, 2));
+    if (!year || !month || !day || !IsValidDate(*year, *month, *day)) {
+        return false;
+    }
+    if (!TakeField(rest, time)) {
+        return false;
+    }
+    const std::optional<int> hour = DatePart(Part(time, 1, 2));
+    const std::optional<int> minute = DatePart(Part(time, 3, 2));
+    if (!hour || !minute || *hour > 23 || *minute > 59) {
+        return false;
+    }
+    // Without a third "|" the line has no column part at all.
+    if (!TakeField(rest, name)) {
+        return false;
+    }
+    for (int i = 0; i < kListColumnCount; ++i) {
+        std::string_view column;
+        if (!TakeField(rest, column)) {
+            info.Columns[i] = FromAnsi(rest);
+            break;
+        }
+        info.Columns[i] = FromAnsi(column);
+    }
+    info.ReportDateTime = EncodeDateTime(DateTimeParts{*year, *month, *day, *hour, *minute, 0, 0});
+    info.FileName = FromNativePath(name);
+    return true;
+}
+
+} // namespace
+
+std::vector<std::string> ReadListingLines(const QString& path)
+{
+    std::vector<std::string> lines;
+    std::ifstream in(ToNativePath(path), std::ios::binary);
+    if (!in) {
+        return lines;
+    }
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string::npos) {
+            lines.push_back(text.substr(start));
+            break;
+        }
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+        if (text[end] == '\r' && start < text.size() && text[start] == '\n') {
+            ++start;
+        }
+    }
+    return lines;
+}
+
+bool IsDirectoryListingStale(const QString& listingFile, const QString& folder)
+{
+    // How often each upper-cased name is listed.
+    std::unordered_map<std::string, int> listed;
+    std::size_t remaining = 0;
+    if (FileExists(listingFile)) {
+        TDirectoryListingInfo info;
+        std::string_view name;
+        for (const std::string& line : ReadListingLines(listingFile)) {
+            if (TrimBlanks(std::string_view(line)).empty()) {
+                continue;
+            }
+            if (!ParseLine(line, info, name)) {
+                return true;
+            }
+            ++listed[AsciiUpper(name)];
+            ++remaining;
+        }
+    }
+    for (const std::string& name : platform::ListFileNames(ToNativePath(folder))) {
+        const auto found = listed.find(AsciiUpper(name));
+        if (found == listed.end() || found->second == 0) {
+            return true;
+        }
+        --found->second;
+        --remaining;
+    }
+    return remaining > 0;
+}
+
+bool RebuildDirectoryListing(ApplicationContext& context, int typeIndex, bool force, bool showMessages)
+{
+    try {
+        const QString folder = ArchiveSubfolder(context, typeIndex);
+        if (folder.isEmpty() || !FolderExists(folder) || !FolderExists(context.folders.PrivateDirectory)) {
+            return true;
+        }
+        const QString listing = ListingFilePath(context, typeIndex);
+        ArchiveLockHold lock(context);
+        if (!lock.acquire(10)) {
+            if (showMessages) {
+                context.prompts().error(kRebuildLockFailedMessage);
+            }
+            RemoveListing(listing);
+            return false;
+        }
+        if (!force && !IsDirectoryListingStale(listing, folder)) {
+            return true;
+        }
+        RemoveListing(listing);
+        TReportViewerRequest request;
+        ReportLibraryCall call;
+        if (BuildTypeRequest(context, typeIndex, RequestContent{true, true, true}, request) &&
+            SetRequestPath(request.ReportPath, folder) && SetRequestPath(request.OutputPath, listing)) {
+            call = CallLibrary(context, kCreateDirectoryListingFile, request, showMessages);
+        } else {
+            // A folder too long for the request: the library would be handed a cut path.
+            call.binding = ReportLibraryCall::Binding::Called;
+            call.status = kStatusFolderMissing;
+            call.message = "Report directory does not exist.";
+        }
+        if (!call.called() || call.status != kStatusSuccess) {
+            if (showMessages) {
+                context.prompts().error(QStringLiteral("Unable to rebuild report directory listing [") +
+                                        CallFailureText(call) + QStringLiteral("]."));
+            }
+            RemoveListing(listing);
+            return false;
+        }
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+} // namespace talmere

@@ -1,0 +1,77 @@
+#pragma once
+
+// Copying, moving and removing single files, and writing new ones, so that no reader ever sees a file half
+// written and no file is lost when a step fails. Paths are bytes of the local encoding.
+
+#include "DayDate.h"
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace talmere::platform {
+
+enum class CopyOutcome {
+    Copied,
+    TargetExists, // only when an existing target is not to be replaced: nothing was written
+    Failed,       // the target is as it was
+};
+
+// Copies a file. The copy keeps the source's last-modification time (reports are dated by it) and is
+// writable, whatever the source's permissions. It is written under a temporary name beside the target and
+// takes the target's name only when it is complete.
+CopyOutcome CopyFileKeepingTime(std::string_view source, std::string_view target, bool replaceExisting);
+
+// Moves a file, keeping its modification time: a rename, or a copy and a removal between file systems. An
+// existing target is replaced (in one step) only when replaceExisting. False when the file was not moved; it
+// is then still where it was and the target is as it was.
+bool MoveFile(std::string_view source, std::string_view target, bool replaceExisting);
+
+// Removes a file or link (never a folder); true when it is gone.
+bool RemoveFile(std::string_view path);
+
+// A read-only file (no write permission for anyone) gets write permission for its owner. True when the file
+// is writable by its owner afterwards.
+bool MakeWritable(std::string_view path);
+
+// The local date and time of a file's last modification; nothing when it cannot be read.
+std::optional<DateTimeParts> LocalModificationTime(std::string_view path);
+
+// Names of the entries of a folder that are not folders (hidden ones too), in the order the folder gives
+// them; empty when the folder cannot be read.
+std::vector<std::string> ListFileNames(std::string_view folder);
+
+// Appends bytes to a file, creating it when missing, with one write so that lines of several writers do
+// not mix. False when that failed.
+bool AppendToFile(std::string_view path, std::string_view bytes);
+
+// A new file written under a temporary hidden name in a folder and given its real name only when it is
+// complete (commit). Discarded when it goes without having been committed.
+class PendingFile {
+public:
+    PendingFile() = default;
+    ~PendingFile() { discard(); }
+    PendingFile(const PendingFile&) = delete;
+    PendingFile& operator=(const PendingFile&) = delete;
+    PendingFile(PendingFile&& other) noexcept;
+    PendingFile& operator=(PendingFile&& other) noexcept;
+
+    bool create(std::string_view folder);
+    bool write(const char* data, std::size_t size);
+    // Closes the file, with the given local modification time when there is one.
+    bool close(const std::optional<DateTimeParts>& modified = std::nullopt);
+    // Gives the closed file its name, replacing a file of that name.
+    bool commit(std::string_view target);
+    // Gives the closed file its name only when nothing of that name exists; otherwise false, with existed
+    // set when the name was taken.
+    bool commitNew(std::string_view target, bool& existed);
+    void discard();
+
+private:
+    int m_fd = -1;
+    std::string m_temporary;
+};
+
+} // namespace talmere::platform

@@ -1,0 +1,346 @@
+#include "FileTransfer.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <ctime>
+#include <dirent.h>
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace talmere::platform {
+
+namespace {
+
+const char kTemporaryPattern[] = ".talmere-XXXXXX";
+
+std::string FolderOf(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+mode_t DefaultFileMode()
+{
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return static_cast<mode_t>(0666 & ~mask);
+}
+
+bool WriteAll(int fd, const char* data, std::size_t size)
+{
+    while (size > 0) {
+        const ssize_t written = ::write(fd, data, size);
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            return false;
+        }
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+bool EntryExists(const std::string& path)
+{
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0;
+}
+
+// Gives a complete temporary file its final name without replacing anything: false with errno EEXIST when
+// the name is taken.
+bool LinkWithoutReplacing(const std::string& temporary, const std::string& target)
+{
+    if (::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) {
+        return true;
+    }
+    if (errno != EINVAL && errno != ENOSYS) {
+        return false;
+    }
+    // A file system without the no-replace rename: a hard link cannot replace either.
+    if (::link(temporary.c_str(), target.c_str()) == 0) {
+        ::unlink(temporary.c_str());
+        return true;
+    }
+    if (errno == EEXIST) {
+        return false;
+    }
+    // Neither is supported: look first, then rename; the window between the two is all that is left.
+    if (EntryExists(target)) {
+        errno = EEXIST;
+        return false;
+    }
+    return ::rename(temporary.c_str(), target.c_str()) == 0;
+}
+
+timespec ToTimespec(const DateTimeParts& local)
+{
+    std::tm tm{};
+    tm.tm_year = local.year - 1900;
+    tm.tm_mon = local.month - 1;
+    tm.tm_mday = local.day;
+    tm.tm_hour = local.hour;
+    tm.tm_min = local.minute;
+    tm.tm_sec = local.second;
+    tm.tm_isdst = -1;
+    return timespec{std::mktime(&tm), static_cast<long>(local.millisecond) * 1000000L};
+}
+
+} // namespace
+
+CopyOutcome CopyFileKeepingTime(std::string_view source, std::string_view target, bool replaceExisting)
+{
+    const std::string sourcePath(source);
+    const std::string targetPath(target);
+    if (!replaceExisting && EntryExists(targetPath)) {
+        return CopyOutcome::TargetExists;
+    }
+    const int in = ::open(sourcePath.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0) {
+        return CopyOutcome::Failed;
+    }
+    struct stat info {};
+    if (::fstat(in, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(in);
+        return CopyOutcome::Failed;
+    }
+    PendingFile copy;
+    bool ok = copy.create(FolderOf(targetPath));
+    static thread_local char buffer[1 << 16];
+    while (ok) {
+        const ssize_t n = ::read(in, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            ok = n == 0;
+            break;
+        }
+        ok = copy.write(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(in);
+    std::optional<DateTimeParts> modified;
+    std::tm local{};
+    if (::localtime_r(&info.st_mtim.tv_sec, &local) != nullptr) {
+        modified = FromCalendarTime(local);
+        modified->millisecond = static_cast<int>(info.st_mtim.tv_nsec / 1000000);
+    }
+    ok = ok && copy.close(modified);
+    if (!ok) {
+        return CopyOutcome::Failed;
+    }
+    if (replaceExisting) {
+        return copy.commit(targetPath) ? CopyOutcome::Copied : CopyOutcome::Failed;
+    }
+    bool existed = false;
+    if (copy.commitNew(targetPath, existed)) {
+        return CopyOutcome::Copied;
+    }
+    return existed ? CopyOutcome::TargetExists : CopyOutcome::Failed;
+}
+
+bool MoveFile(std::string_view source, std::string_view target, bool replaceExisting)
+{
+    const std::string sourcePath(source);
+    const std::string targetPath(target);
+    struct stat info {};
+    if (::lstat(sourcePath.c_str(), &info) != 0 || S_ISDIR(info.st_mode)) {
+        return false;
+    }
+    const bool renamed = replaceExisting ? ::rename(sourcePath.c_str(), targetPath.c_str()) == 0
+                                         : LinkWithoutReplacing(sourcePath, targetPath);
+    if (renamed) {
+        return true;
+    }
+    if (errno != EXDEV) {
+        return false;
+    }
+    // Another file system: copy, then remove the original. A copy whose original cannot be removed is taken
+    // back, so that the file is in one place only.
+    if (CopyFileKeepingTime(sourcePath, targetPath, replaceExisting) != CopyOutcome::Copied) {
+        return false;
+    }
+    if (::unlink(sourcePath.c_str()) != 0) {
+        ::unlink(targetPath.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool RemoveFile(std::string_view path)
+{
+    const std::string file(path);
+    struct stat info {};
+    if (::lstat(file.c_str(), &info) != 0 || S_ISDIR(info.st_mode)) {
+        return false;
+    }
+    return ::unlink(file.c_str()) == 0;
+}
+
+bool MakeWritable(std::string_view path)
+{
+    const std::string file(path);
+    struct stat info {};
+    if (::stat(file.c_str(), &info) != 0) {
+        return false;
+    }
+    if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0) {
+        return true;
+    }
+    return ::chmod(file.c_str(), (info.st_mode & 07777) | S_IWUSR) == 0;
+}
+
+std::optional<DateTimeParts> LocalModificationTime(std::string_view path)
+{
+    struct stat info {};
+    if (::stat(std::string(path).c_str(), &info) != 0) {
+        return std::nullopt;
+    }
+    std::tm local{};
+    if (::localtime_r(&info.st_mtim.tv_sec, &local) == nullptr) {
+        return std::nullopt;
+    }
+    DateTimeParts parts = FromCalendarTime(local);
+    parts.millisecond = static_cast<int>(info.st_mtim.tv_nsec / 1000000);
+    return parts;
+}
+
+std::vector<std::string> ListFileNames(std::string_view folder)
+{
+    std::vector<std::string> names;
+    const std::string path(folder.empty() ? std::string_view(".") : folder);
+    DIR* dir = ::opendir(path.c_str());
+    if (dir == nullptr) {
+        return names;
+    }
+    const int dirFd = ::dirfd(dir);
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view name(entry->d_name);
+        if (name == "." || name == "..") {
+            continue;
+        }
+        bool isFolder = entry->d_type == DT_DIR;
+        if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) {
+            struct stat info {};
+            isFolder = ::fstatat(dirFd, entry->d_name, &info, 0) == 0 && S_ISDIR(info.st_mode);
+        }
+        if (!isFolder) {
+            names.emplace_back(name);
+        }
+    }
+    ::closedir(dir);
+    return names;
+}
+
+bool AppendToFile(std::string_view path, std::string_view bytes)
+{
+    const int fd = ::open(std::string(path).c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        return false;
+    }
+    const bool written = WriteAll(fd, bytes.data(), bytes.size());
+    return ::close(fd) == 0 && written;
+}
+
+PendingFile::PendingFile(PendingFile&& other) noexcept : m_fd(other.m_fd), m_temporary(std::move(other.m_temporary))
+{
+    other.m_fd = -1;
+    other.m_temporary.clear();
+}
+
+PendingFile& PendingFile::operator=(PendingFile&& other) noexcept
+{
+    if (this != &other) {
+        discard();
+        m_fd = other.m_fd;
+        m_temporary = std::move(other.m_temporary);
+        other.m_fd = -1;
+        other.m_temporary.clear();
+    }
+    return *this;
+}
+
+bool PendingFile::create(std::string_view folder)
+{
+    discard();
+    std::string name(folder);
+    if (!name.empty() && name.back() != '/') {
+        name += '/';
+    }
+    name += kTemporaryPattern;
+    const int fd = ::mkstemp(name.data());
+    if (fd < 0) {
+        return false;
+    }
+    m_fd = fd;
+    m_temporary = name;
+    if (::fchmod(fd, DefaultFileMode()) != 0) {
+        discard();
+        return false;
+    }
+    return true;
+}
+
+bool PendingFile::write(const char* data, std::size_t size)
+{
+    return m_fd >= 0 && WriteAll(m_fd, data, size);
+}
+
+bool PendingFile::close(const std::optional<DateTimeParts>& modified)
+{
+    if (m_fd < 0) {
+        return false;
+    }
+    bool ok = true;
+    if (modified) {
+        const timespec time = ToTimespec(*modified);
+        const timespec times[2] = {time, time};
+        ok = ::futimens(m_fd, times) == 0;
+    }
+    ok = (::close(m_fd) == 0) && ok;
+    m_fd = -1;
+    return ok;
+}
+
+bool PendingFile::commit(std::string_view target)
+{
+    if (m_temporary.empty() || m_fd >= 0) {
+        return false;
+    }
+    if (::rename(m_temporary.c_str(), std::string(target).c_str()) != 0) {
+        return false;
+    }
+    m_temporary.clear();
+    return true;
+}
+
+bool PendingFile::commitNew(std::string_view target, bool& existed)
+{
+    existed = false;
+    if (m_temporary.empty() || m_fd >= 0) {
+        return false;
+    }
+    if (!LinkWithoutReplacing(m_temporary, std::string(target))) {
+        existed = errno == EEXIST;
+        return false;
+    }
+    m_temporary.clear();
+    return true;
+}
+
+void PendingFile::discard()
+{
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+    if (!m_temporary.empty()) {
+        ::unlink(m_temporary.c_str());
+        m_temporary.clear();
+    }
+}
+
+} // namespace talmere::platform
