@@ -1,0 +1,93 @@
+// The directory listing of an archive subfolder of 20,000 999 reports: the staleness check of a fresh
+// listing (beside reading the listing file and the folder's names plainly) and the rebuild through the
+// library (beside reading the same files plainly).
+//
+//   listing_bench [REPORTS]
+
+#include "DirectoryListing.h"
+#include "ReportManagerWorld.h"
+#include "ReportRequests.h"
+
+#include <QCoreApplication>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+using namespace talmere;
+using namespace talmere::bench;
+namespace fs = std::filesystem;
+
+namespace {
+
+double Best(int times, const std::function<void()>& work)
+{
+    double best = 1e9;
+    for (int i = 0; i < times; ++i) {
+        const double start = NowSeconds();
+        work();
+        best = std::min(best, NowSeconds() - start);
+    }
+    return best;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication application(argc, argv);
+    const int reports = argc > 1 ? std::atoi(argv[1]) : 20000;
+    BenchFolder folder;
+    ReportManagerWorld world(folder.path());
+    world.writeAcknowledgments(world.archiveFolder(), reports, [](int i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "AK24%02d%02d.%03d", 1 + (i % 50) / 28, 1 + (i % 50) % 28, 1 + i / 50);
+        return std::string(name);
+    });
+    std::vector<fs::path> files;
+    for (const auto& entry : fs::directory_iterator(world.archiveFolder())) {
+        files.push_back(entry.path());
+    }
+    std::printf("Directory listing of an archive subfolder of %d 999 reports\n", reports);
+
+    const double plainRead = PlainReadSeconds(files);
+    double rebuild = 0;
+    {
+        const double start = NowSeconds();
+        if (!RebuildDirectoryListing(world.context(), 0, true, false)) {
+            std::fprintf(stderr, "the rebuild failed\n");
+            return 1;
+        }
+        rebuild = NowSeconds() - start;
+    }
+    PrintFigure("rebuild through the library", rebuild * 1000, "ms", plainRead * 1000, "ms read");
+
+    const QString listing = ListingFilePath(world.context(), 0);
+    const QString archive = QString::fromStdString(world.archiveFolder().string()) + '/';
+    const double plainCheck = Best(5, [&] {
+        std::ifstream in(listing.toStdString(), std::ios::binary);
+        const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        std::size_t names = 0;
+        for (const auto& entry : fs::directory_iterator(world.archiveFolder())) {
+            names += entry.path().filename().string().size();
+        }
+        if (text.empty() || names == 0) {
+            std::exit(1);
+        }
+    });
+    bool stale = true;
+    const double check = Best(5, [&] { stale = IsDirectoryListingStale(listing, archive); });
+    if (stale) {
+        std::fprintf(stderr, "a fresh listing was found stale\n");
+        return 1;
+    }
+    PrintFigure("staleness check of a fresh listing", check * 1000, "ms", plainCheck * 1000, "ms read");
+    const double unforced = Best(5, [&] { RebuildDirectoryListing(world.context(), 0, false, false); });
+    PrintFigure("listing check as the window runs it (lock and check)", unforced * 1000, "ms", plainCheck * 1000,
+                "ms read");
+    return 0;
+}
