@@ -27,8 +27,7 @@ int AnswerNoCustomMatch(const ReportRequest&)
 
 namespace {
 
-// First match wins. A handler left empty answers "Report type not supported." for that export: the format's
-// name and columns are known before its reader is.
+// First match wins. "0" and "81" answers are given without touching any file.
 constexpr std::array<ReportFormatEntry, 15> kReportFormats{{
     {"TEXT", kTypeText, CreateTextListing, CopyTextReport, AnswerNoCustomMatch, AnswerSuccess},
     {"COPY", kTypeCopy, AnswerSuccess, AnswerSuccess, x12ident::MatchX12Content, AnswerSuccess},
