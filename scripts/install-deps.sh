@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(g++ make cmake ninja-build binutils libgtest-dev libbenchmark-dev clang-format
-    qt6-base-dev)
+    qt6-base-dev libzip-dev)
 
 missing=()
 for package in "${packages[@]}"; do

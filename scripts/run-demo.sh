@@ -22,6 +22,36 @@ done
 
 section() { printf '\n=== %s\n' "$*"; }
 
+# The main job: the archive run of the demo installation as a scheduler starts it (talmere /SILENTARCHIVE,
+# no display needed), on a fresh copy with the program beside it, then the archive as talmere-report lists it.
+archived="$top/build/demo-archive"
+rm -rf "$archived"
+cp -a "$install" "$archived"
+cp build/bin/talmere build/bin/libtalmrdll.so "$archived/"
+mkdir -p "$archived/.config" "$archived/.runtime"
+chmod 700 "$archived/.runtime"
+section "Archive run: talmere /SILENTARCHIVE in $archived"
+(cd "$archived" && env -u DISPLAY -u WAYLAND_DISPLAY XDG_CONFIG_HOME="$archived/.config" \
+    XDG_RUNTIME_DIR="$archived/.runtime" ./talmere /SILENTARCHIVE)
+section "Archive log: where every staged file went (archive/TALMERE-ARCHIVE.LOG)"
+cat "$archived/archive/TALMERE-ARCHIVE.LOG"
+section "Left in the mailbox (not identified, or not plain text)"
+ls "$archived/mailbox"
+section "Copied to posting/ and moved to eligibility/"
+ls "$archived/posting" "$archived/eligibility"
+# Archive prefix, format and description of every listed report type, from the configuration.
+types="$(awk -F= '
+    /^\[/ { if (prefix != "") print prefix, format, desc; prefix = ""; format = "TEXT"; desc = ""; next }
+    /^ArchivePrefix=/ { prefix = toupper($2) }
+    /^ReportFormat=/ { format = toupper($2) }
+    /^ReportDesc=/ { desc = $2 }
+    END { if (prefix != "") print prefix, format, desc }' "$archived/TALMERE.INI")"
+while read -r prefix format desc; do
+    [ -d "$archived/archive/$prefix" ] || continue
+    section "Listing of archive/$prefix: $desc ($format)"
+    "$tool" list "$format" "$archived/archive/$prefix/" --prefix "$prefix" --install-dir "$archived" --desc "$desc"
+done <<<"$types"
+
 # Text reports: the mailbox as a listing, then every report as the viewer shows it.
 section "List columns of the TEXT format"
 "$tool" columns TEXT
