@@ -25,8 +25,11 @@ bool ReportInputFile::open(const std::filesystem::path& path)
         return false;
     }
     std::setvbuf(m_file, nullptr, _IONBF, 0);
-    m_buffer.resize(kInputBufferSize);
-    m_pos = m_limit = m_buffer.data();
+    if (!m_buffer) {
+        // Every byte is written by fread before it is read: there is nothing to clear.
+        m_buffer = std::make_unique_for_overwrite<unsigned char[]>(kInputBufferSize);
+    }
+    m_pos = m_limit = m_buffer.get();
     m_ended = m_failed = false;
     return true;
 }
@@ -46,13 +49,13 @@ bool ReportInputFile::refill()
     if (m_file == nullptr || m_ended) {
         return false;
     }
-    const std::size_t n = std::fread(m_buffer.data(), 1, m_buffer.size(), m_file);
+    const std::size_t n = std::fread(m_buffer.get(), 1, kInputBufferSize, m_file);
     if (n == 0) {
         m_failed = std::ferror(m_file) != 0;
         m_ended = true;
         return false;
     }
-    m_pos = m_buffer.data();
+    m_pos = m_buffer.get();
     m_limit = m_pos + n;
     return true;
 }
@@ -182,13 +185,13 @@ void ReadTextLine(ReportInputFile& file, std::string& line)
     std::size_t stored = 0;
     bool cut = false;
     while (stored < kMaxTextLineLength) {
-        if (file.m_pos == file.m_limit && !file.refill()) {
+        if (file.position() == file.limit() && !file.refill()) {
             break;
         }
         // A run of ordinary characters goes into the line in one piece.
-        const unsigned char* const start = file.m_pos;
+        const unsigned char* const start = file.position();
         const unsigned char* const limit =
-            start + std::min<std::size_t>(static_cast<std::size_t>(file.m_limit - start), kMaxTextLineLength - stored);
+            start + std::min<std::size_t>(static_cast<std::size_t>(file.limit() - start), kMaxTextLineLength - stored);
         const unsigned char* p = start;
         while (p < limit && *p != '\n' && *p != '\r' && *p != '\0' && *p != ReportInputFile::kCtrlZ) {
             ++p;
@@ -197,16 +200,15 @@ void ReadTextLine(ReportInputFile& file, std::string& line)
             line.append(reinterpret_cast<const char*>(start), static_cast<std::size_t>(p - start));
         }
         stored += static_cast<std::size_t>(p - start);
-        file.m_pos = p;
+        file.setPosition(p);
         if (p == limit) {
             continue;
         }
         if (*p == ReportInputFile::kCtrlZ) {
-            file.m_pos = file.m_limit;
-            file.m_ended = true;
+            file.endAtCtrlZ();
             break;
         }
-        file.m_pos = p + 1;
+        file.setPosition(p + 1);
         if (*p == '\n') {
             break;
         }

@@ -11,8 +11,10 @@
 
 namespace talmere {
 
-// A report file read as a stream of bytes through one reused buffer, so memory stays flat whatever the
-// file's size. The byte 26 (Ctrl-Z) ends the file for every reader of report files.
+// A report file read as a stream of bytes through one buffer, so memory stays flat whatever the file's size.
+// The buffer is allocated at the first open and reused for every later file the object opens, without being
+// cleared: a listing opens thousands of small files with one object. The byte 26 (Ctrl-Z) ends the file for
+// every reader of report files.
 class ReportInputFile {
 public:
     static constexpr int kEnd = -1;
@@ -36,8 +38,7 @@ public:
         }
         const unsigned char c = *m_pos;
         if (c == kCtrlZ) {
-            m_pos = m_limit;
-            m_ended = true;
+            endAtCtrlZ();
             return kEnd;
         }
         ++m_pos;
@@ -50,8 +51,7 @@ public:
             return kEnd;
         }
         if (*m_pos == kCtrlZ) {
-            m_pos = m_limit;
-            m_ended = true;
+            endAtCtrlZ();
             return kEnd;
         }
         return *m_pos;
@@ -62,14 +62,22 @@ public:
     // True when a read failed (as opposed to reaching the end).
     bool failed() const { return m_failed; }
 
-private:
-    // Reads straight from the buffer, a run of ordinary characters at a time.
-    friend void ReadTextLine(ReportInputFile& file, std::string& line);
-
+    // For readers that scan the buffer in place: the unread bytes run from position() to limit(). A reader
+    // moves the position past what it took, calls refill() when the bytes are used up (false at the end of
+    // the file or after a read error), and endAtCtrlZ() when it meets a Ctrl-Z.
+    const unsigned char* position() const { return m_pos; }
+    const unsigned char* limit() const { return m_limit; }
+    void setPosition(const unsigned char* pos) { m_pos = pos; }
     bool refill();
+    void endAtCtrlZ()
+    {
+        m_pos = m_limit;
+        m_ended = true;
+    }
 
+private:
     std::FILE* m_file = nullptr;
-    std::vector<unsigned char> m_buffer;
+    std::unique_ptr<unsigned char[]> m_buffer;
     const unsigned char* m_pos = nullptr;
     const unsigned char* m_limit = nullptr;
     bool m_ended = false;

@@ -48,56 +48,7 @@ int Digits(std::string_view text)
     return value;
 }
 
-constexpr std::size_t kInputBufferSize = 64 * 1024;
-
 } // namespace
-
-bool X12Input::open(const std::filesystem::path& path)
-{
-    close();
-    m_failed = false;
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error)) {
-        return false;
-    }
-    m_file = std::fopen(path.c_str(), "rb");
-    if (m_file == nullptr) {
-        return false;
-    }
-    std::setvbuf(m_file, nullptr, _IONBF, 0);
-    if (!m_buffer) {
-        m_buffer.reset(new unsigned char[kInputBufferSize]);
-    }
-    m_pos = m_limit = m_buffer.get();
-    m_ended = false;
-    return true;
-}
-
-void X12Input::close()
-{
-    if (m_file != nullptr) {
-        std::fclose(m_file);
-        m_file = nullptr;
-    }
-    m_pos = m_limit = nullptr;
-    m_ended = true;
-}
-
-bool X12Input::refill()
-{
-    if (m_file == nullptr || m_ended) {
-        return false;
-    }
-    const std::size_t n = std::fread(m_buffer.get(), 1, kInputBufferSize, m_file);
-    if (n == 0) {
-        m_failed = std::ferror(m_file) != 0;
-        m_ended = true;
-        return false;
-    }
-    m_pos = m_buffer.get();
-    m_limit = m_pos + n;
-    return true;
-}
 
 X12SegmentReader::X12SegmentReader(X12ReaderVariant variant)
     : m_variant(variant), m_maxElementLength(TextsOf(variant).maxElementLength),
@@ -243,7 +194,7 @@ int X12SegmentReader::ReadNextSegment()
     const unsigned char* limit = m_file.limit();
     for (;;) {
         if (pos == limit) {
-            m_file.position() = pos;
+            m_file.setPosition(pos);
             if (!m_file.refill()) {
                 if (started) {
                     return FailInputFile("' ended prematurely");
@@ -267,7 +218,7 @@ int X12SegmentReader::ReadNextSegment()
                 // was read.
                 std::memcpy(text + length, run, elementLimit - length);
                 length = elementLimit;
-                m_file.position() = pos;
+                m_file.setPosition(pos);
                 const std::string_view id = m_count > 0 ? element(0) : std::string_view(text, length);
                 return ReportX12ProcessError("Character count overflow: Segment " + std::string(id) + " ; Field " +
                                              std::to_string(m_count));
@@ -281,7 +232,7 @@ int X12SegmentReader::ReadNextSegment()
         if (kind == kDrop) {
             continue;
         }
-        m_file.position() = pos;
+        m_file.setPosition(pos);
         if (kind == kEndOfFile) {
             m_file.endAtCtrlZ();
             if (started) {
@@ -405,7 +356,7 @@ std::string X12SegmentReader::SplitComposite(std::string_view value, int maxPart
 bool LoadX12SegmentList(const std::filesystem::path& path, std::vector<std::string>& list, int maxCount)
 {
     list.clear();
-    X12Input file;
+    ReportInputFile file;
     if (!file.open(path)) {
         return false;
     }

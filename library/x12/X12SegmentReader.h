@@ -9,7 +9,6 @@
 
 #include <array>
 #include <cstdint>
-#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -29,71 +28,6 @@ enum class X12Version {
     Version4010,
     Version5010,
     Other,
-};
-
-// A report file read byte by byte through one buffer that is allocated once and reused for every file the
-// object opens: a listing opens thousands of small files. The byte 26 (Ctrl-Z) ends the file.
-class X12Input {
-public:
-    static constexpr int kEnd = ReportInputFile::kEnd;
-    static constexpr unsigned char kCtrlZ = ReportInputFile::kCtrlZ;
-
-    X12Input() = default;
-    X12Input(const X12Input&) = delete;
-    X12Input& operator=(const X12Input&) = delete;
-    ~X12Input() { close(); }
-
-    // Opens a regular file; folders, devices and pipes are refused so that reading never blocks.
-    bool open(const std::filesystem::path& path);
-    void close();
-    bool failed() const { return m_failed; }
-
-    int get()
-    {
-        if (m_pos == m_limit && !refill()) {
-            return kEnd;
-        }
-        const unsigned char c = *m_pos;
-        if (c == kCtrlZ) {
-            m_pos = m_limit;
-            m_ended = true;
-            return kEnd;
-        }
-        ++m_pos;
-        return c;
-    }
-    bool atEnd()
-    {
-        if (m_pos == m_limit && !refill()) {
-            return true;
-        }
-        if (*m_pos == kCtrlZ) {
-            m_pos = m_limit;
-            m_ended = true;
-            return true;
-        }
-        return false;
-    }
-
-    // The unread bytes of the buffer, for readers that scan them in place; refill() when they are used up.
-    const unsigned char*& position() { return m_pos; }
-    const unsigned char* limit() const { return m_limit; }
-    // False at the end of the file (or after a read error).
-    bool refill();
-    // Called by a reader that met the Ctrl-Z in the buffer.
-    void endAtCtrlZ()
-    {
-        m_pos = m_limit;
-        m_ended = true;
-    }
-
-private:
-    std::FILE* m_file = nullptr;
-    std::unique_ptr<unsigned char[]> m_buffer;
-    const unsigned char* m_pos = nullptr;
-    const unsigned char* m_limit = nullptr;
-    bool m_ended = true;
-    bool m_failed = false;
 };
 
 // Reads one X12 file as a stream of segments with constant memory, whatever the file's size.
@@ -191,7 +125,7 @@ private:
     X12ReaderVariant m_variant;
     std::size_t m_maxElementLength;
     std::string_view m_envelopePrefix;
-    X12Input m_file;
+    ReportInputFile m_file;
     std::string m_fileName;
 
     std::string m_header;
