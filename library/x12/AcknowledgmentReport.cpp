@@ -1,15 +1,12 @@
 #include "AcknowledgmentReport.h"
 
 #include "AcknowledgmentCodes.h"
-#include "Formatting.h"
 #include "ReportLibraryInterface.h"
 #include "ReportTextBuffer.h"
-#include "ReportWriting.h"
 #include "TextUtil.h"
+#include "X12Reports.h"
 
 #include <cstdio>
-#include <exception>
-#include <system_error>
 
 namespace talmere::ansi99x {
 
@@ -22,7 +19,6 @@ constexpr std::string_view kMissingSt = "(invalid or missing ST segment)";
 constexpr std::string_view kMissingAk1 = "(invalid or missing AK1 segment)";
 constexpr std::string_view kBadTa1Date = "(invalid TA1 segment date/time)";
 constexpr std::string_view kNoAk1OrTa1 = "(must contain AK1 or TA1 segment)";
-constexpr std::string_view kUnexpected = "(unexpected exception)";
 
 constexpr std::string_view kInterchangeBanner = "*** START NEW INTERCHANGE ENVELOPE (ISA/IEA) ***";
 constexpr std::string_view kGroupBanner = "*** START NEW FUNCTIONAL GROUP (GS/GE) ***";
@@ -551,40 +547,22 @@ void WriteInterchangeAckBlock(ReportTextBuffer& out, const InterchangeAck& ack)
     out.emptyLine();
 }
 
-bool IsReportFile(const std::filesystem::path& file)
-{
-    std::error_code error;
-    return !file.empty() && std::filesystem::is_regular_file(file, error);
-}
-
 } // namespace
 
 int ScanAcknowledgment(X12SegmentReader& reader, const std::filesystem::path& file, THeaderInfo& info)
 {
     info = THeaderInfo{};
-    if (!IsReportFile(file)) {
-        return kStatusFileMissing;
-    }
-    try {
-        if (!reader.open(file)) {
-            return reader.FailNotValid(kUnexpected);
-        }
-        AcknowledgmentWalk walk(reader, nullptr);
-        int status = walk.run();
-        reader.close();
-        // A file without AK1 is only an acknowledgment when it holds an interchange acknowledgment alone.
-        if (!walk.ak1Seen() && !(walk.ta1Taken() && !walk.faGroupSeen())) {
-            status = reader.FailNotValid(kNoAk1OrTa1);
-        }
-        if (reader.readFailed()) {
-            status = reader.FailNotValid(kUnexpected);
-        }
-        info = std::move(walk.info());
-        return status;
-    } catch (const std::exception&) {
-        reader.close();
-        return reader.FailNotValid(kUnexpected);
-    }
+    return ScanX12File<AcknowledgmentWalk>(
+        reader, file,
+        [&reader](const AcknowledgmentWalk& walk, int status) {
+            // A file without AK1 is only an acknowledgment when it holds an interchange acknowledgment alone.
+            const bool acknowledgment = walk.ak1Seen() || (walk.ta1Taken() && !walk.faGroupSeen());
+            return acknowledgment ? status : reader.FailNotValid(kNoAk1OrTa1);
+        },
+        [&info](AcknowledgmentWalk& walk, int status) {
+            info = std::move(walk.info());
+            return status;
+        });
 }
 
 int ScanAcknowledgment(const std::filesystem::path& file, THeaderInfo& info)
@@ -603,65 +581,34 @@ int BuildAcknowledgmentListingLine(X12SegmentReader& reader, const std::filesyst
     if (!info.hasDateTime) {
         return kStatusInvalidFormat;
     }
-    DateTimeParts when;
-    when.year = info.date.year;
-    when.month = info.date.month;
-    when.day = info.date.day;
-    when.hour = info.time.hour;
-    when.minute = info.time.minute;
-    const std::string upperName = AsciiUpper(name);
-    line = JoinListingFields({FormatSortDate(when), FormatSortTime(when), upperName, FormatDisplayDate(when),
-                              FormatDisplayTime(when), info.serialNo, info.status, info.sender, info.receiver,
-                              info.transSetNo, std::to_string(info.included), std::to_string(info.received),
-                              std::to_string(info.accepted), upperName});
+    line =
+        X12ListingLine(info.date, info.time, name,
+                       {info.serialNo, info.status, info.sender, info.receiver, info.transSetNo,
+                        std::to_string(info.included), std::to_string(info.received), std::to_string(info.accepted)});
     return kStatusSuccess;
 }
 
 int CreateAcknowledgmentListing(const ReportRequest& request)
 {
-    X12SegmentReader reader(X12ReaderVariant::Acknowledgment);
-    return WriteDirectoryListing(request,
-                                 ListingLineBuilder([&reader](const std::filesystem::path& file, std::string_view name,
-                                                              const ReportRequest&, std::string& line) {
-                                     return BuildAcknowledgmentListingLine(reader, file, name, line);
-                                 }));
+    return CreateX12Listing(request, X12ReaderVariant::Acknowledgment, BuildAcknowledgmentListingLine);
 }
 
 int GenerateAcknowledgmentReport(const ReportRequest& request)
 {
-    const std::filesystem::path file = ResolveReportFile(request);
-    if (!IsReportFile(file)) {
-        return kStatusFileMissing;
-    }
-    ReportOutputFile output;
-    if (!output.create(request.outputPath())) {
-        return kStatusCannotCreateOutput;
-    }
-    X12SegmentReader reader(X12ReaderVariant::Acknowledgment);
-    if (!reader.open(file)) {
-        output.close();
-        return reader.FailNotValid(kUnexpected);
-    }
-    ReportTextBuffer out(output);
-    AcknowledgmentWalk walk(reader, &out);
-    int status = walk.run();
-    if (status == 0 && reader.readFailed()) {
-        status = reader.FailNotValid(kUnexpected);
-    }
-    if (status == 0 && walk.ta1Taken() && !walk.faGroupSeen()) {
-        WriteInterchangeAckBlock(out, walk.interchangeAck());
-    }
-    // A failed report keeps what was written before the failure.
-    out.flush();
-    output.close();
-    return status;
+    // An interchange acknowledgment without functional groups gets a block of its own at the end.
+    const auto finish = [](const AcknowledgmentWalk& walk, ReportTextBuffer& out) {
+        if (walk.ta1Taken() && !walk.faGroupSeen()) {
+            WriteInterchangeAckBlock(out, walk.interchangeAck());
+        }
+    };
+    return GenerateX12Report<AcknowledgmentWalk>(request, X12ReaderVariant::Acknowledgment, finish);
 }
 
 int MatchAcknowledgmentClaimType(const ReportRequest& request)
 {
     const std::filesystem::path file = ResolveReportFile(request);
     THeaderInfo info;
-    if (!IsReportFile(file) || ScanAcknowledgment(file, info) != 0) {
+    if (!IsX12ReportFile(file) || ScanAcknowledgment(file, info) != 0) {
         return kStatusNoCustomMatch;
     }
     const std::string claimType = AsciiUpper(request.param(1));

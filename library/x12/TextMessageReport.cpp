@@ -1,13 +1,9 @@
 #include "TextMessageReport.h"
 
-#include "Formatting.h"
 #include "ReportLibraryInterface.h"
 #include "ReportTextBuffer.h"
-#include "ReportWriting.h"
 #include "TextUtil.h"
-
-#include <exception>
-#include <system_error>
+#include "X12Reports.h"
 
 namespace talmere::ansi864 {
 
@@ -18,15 +14,8 @@ constexpr std::string_view kMissingGs = "(invalid or missing GS segment)";
 constexpr std::string_view kBadGsDate = "(invalid GS segment date/time)";
 constexpr std::string_view kMissingSt = "(invalid or missing ST segment)";
 constexpr std::string_view kMissingMit = "(missing MIT segment)";
-constexpr std::string_view kUnexpected = "(unexpected exception)";
 
 constexpr char kFormFeed = '\f';
-
-bool IsReportFile(const std::filesystem::path& file)
-{
-    std::error_code error;
-    return !file.empty() && std::filesystem::is_regular_file(file, error);
-}
 
 // A segment that ends the messages of a transaction set: its trailer, or one that closes an envelope
 // around it (a set whose trailer is missing).
@@ -301,34 +290,21 @@ bool TextMessageWalk::summaryDateTime(X12Date& date, X12Time& time) const
 int ScanTextMessage(X12SegmentReader& reader, const std::filesystem::path& file, THeaderInfo& info)
 {
     info = THeaderInfo{};
-    if (!IsReportFile(file)) {
-        return kStatusFileMissing;
-    }
-    try {
-        if (!reader.open(file)) {
-            return reader.FailNotValid(kUnexpected);
-        }
-        TextMessageWalk walk(reader, nullptr);
-        int status = walk.run();
-        reader.close();
-        if (!walk.mitSeen()) {
-            status = reader.FailNotValid(kMissingMit);
-        }
-        if (reader.readFailed()) {
-            status = reader.FailNotValid(kUnexpected);
-        }
-        info = std::move(walk.info());
-        if (status == 0) {
-            info.hasDateTime = walk.summaryDateTime(info.date, info.time);
-            if (!info.hasDateTime) {
-                status = kStatusInvalidFormat;
+    return ScanX12File<TextMessageWalk>(
+        reader, file,
+        [&reader](const TextMessageWalk& walk, int status) {
+            return walk.mitSeen() ? status : reader.FailNotValid(kMissingMit);
+        },
+        [&info](TextMessageWalk& walk, int status) {
+            info = std::move(walk.info());
+            if (status == 0) {
+                info.hasDateTime = walk.summaryDateTime(info.date, info.time);
+                if (!info.hasDateTime) {
+                    status = kStatusInvalidFormat;
+                }
             }
-        }
-        return status;
-    } catch (const std::exception&) {
-        reader.close();
-        return reader.FailNotValid(kUnexpected);
-    }
+            return status;
+        });
 }
 
 int ScanTextMessage(const std::filesystem::path& file, THeaderInfo& info)
@@ -344,57 +320,21 @@ int BuildTextMessageListingLine(X12SegmentReader& reader, const std::filesystem:
     if (const int status = ScanTextMessage(reader, file, info); status != 0) {
         return status;
     }
-    DateTimeParts when;
-    when.year = info.date.year;
-    when.month = info.date.month;
-    when.day = info.date.day;
-    when.hour = info.time.hour;
-    when.minute = info.time.minute;
-    const std::string upperName = AsciiUpper(name);
-    line = JoinListingFields({FormatSortDate(when), FormatSortTime(when), upperName, FormatDisplayDate(when),
-                              FormatDisplayTime(when), info.senderId, info.receiverId, info.transCtrlNo,
-                              info.messageRefNo, upperName});
+    line = X12ListingLine(info.date, info.time, name,
+                          {info.senderId, info.receiverId, info.transCtrlNo, info.messageRefNo});
     return kStatusSuccess;
 }
 
 int CreateTextMessageListing(const ReportRequest& request)
 {
-    X12SegmentReader reader(X12ReaderVariant::TextMessage);
-    return WriteDirectoryListing(request,
-                                 ListingLineBuilder([&reader](const std::filesystem::path& file, std::string_view name,
-                                                              const ReportRequest&, std::string& line) {
-                                     return BuildTextMessageListingLine(reader, file, name, line);
-                                 }));
+    return CreateX12Listing(request, X12ReaderVariant::TextMessage, BuildTextMessageListingLine);
 }
 
 int GenerateTextMessageReport(const ReportRequest& request)
 {
-    const std::filesystem::path file = ResolveReportFile(request);
-    if (!IsReportFile(file)) {
-        return kStatusFileMissing;
-    }
-    ReportOutputFile output;
-    if (!output.create(request.outputPath())) {
-        return kStatusCannotCreateOutput;
-    }
-    X12SegmentReader reader(X12ReaderVariant::TextMessage);
-    if (!reader.open(file)) {
-        output.close();
-        return reader.FailNotValid(kUnexpected);
-    }
-    ReportTextBuffer out(output);
-    TextMessageWalk walk(reader, &out);
-    int status = walk.run();
-    if (status == 0 && reader.readFailed()) {
-        status = reader.FailNotValid(kUnexpected);
-    }
-    if (status == 0) {
-        out.endLine();
-    }
-    // A failed report keeps the text written before the failure.
-    out.flush();
-    output.close();
-    return status;
+    // A complete report ends its last line.
+    const auto finish = [](const TextMessageWalk&, ReportTextBuffer& out) { out.endLine(); };
+    return GenerateX12Report<TextMessageWalk>(request, X12ReaderVariant::TextMessage, finish);
 }
 
 } // namespace talmere::ansi864

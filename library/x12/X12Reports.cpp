@@ -1,0 +1,48 @@
+#include "X12Reports.h"
+
+#include "DayDate.h"
+#include "Formatting.h"
+#include "TextUtil.h"
+
+#include <system_error>
+
+namespace talmere {
+
+bool IsX12ReportFile(const std::filesystem::path& file)
+{
+    std::error_code error;
+    return !file.empty() && std::filesystem::is_regular_file(file, error);
+}
+
+int CreateX12Listing(const ReportRequest& request, X12ReaderVariant variant, X12ListingLineBuilder buildLine)
+{
+    X12SegmentReader reader(variant);
+    return WriteDirectoryListing(
+        request, ListingLineBuilder([&reader, buildLine](const std::filesystem::path& file, std::string_view name,
+                                                         const ReportRequest&, std::string& line) {
+            return buildLine(reader, file, name, line);
+        }));
+}
+
+std::string X12ListingLine(const X12Date& date, const X12Time& time, std::string_view name,
+                           std::initializer_list<std::string_view> fields)
+{
+    DateTimeParts when;
+    when.year = date.year;
+    when.month = date.month;
+    when.day = date.day;
+    when.hour = time.hour;
+    when.minute = time.minute;
+    const std::string upperName = AsciiUpper(name);
+    std::string line = JoinListingFields(
+        {FormatSortDate(when), FormatSortTime(when), upperName, FormatDisplayDate(when), FormatDisplayTime(when)});
+    for (std::string_view field : fields) {
+        line += '|';
+        line += field;
+    }
+    line += '|';
+    line += upperName;
+    return line;
+}
+
+} // namespace talmere

@@ -1,0 +1,103 @@
+#pragma once
+
+// What the X12 report handlers share around a format's walk over one file: the scan for the file's summary,
+// the report, the directory listing with one reader for all files, and the listing line's date fields. A walk
+// is a class made from the reader and the report text (nullptr for a scan) whose run() passes over the file
+// once and answers a status; what a format does with its walk stays with the format.
+
+#include "ReportLibraryInterface.h"
+#include "ReportRequest.h"
+#include "ReportTextBuffer.h"
+#include "ReportWriting.h"
+#include "X12SegmentReader.h"
+
+#include <exception>
+#include <filesystem>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
+namespace talmere {
+
+// Everything after "Input file '<name>' is not a valid <kind> file " when the file cannot be opened or read to
+// its end, or when the walk raised an exception.
+inline constexpr std::string_view kX12Unexpected = "(unexpected exception)";
+
+// True for a path that names a regular file.
+bool IsX12ReportFile(const std::filesystem::path& file);
+
+// The scan of one file: 3 when it is missing; otherwise the file is opened and walked without report text.
+// judge(walk, status) answers the format's verdict on what the walk found; a read failure overrides that
+// verdict. summarize(walk, status) then takes the walk's summary and answers the final status. An exception
+// makes the file not valid, and neither is called when the file cannot be opened.
+template <typename Walk, typename Judge, typename Summarize>
+int ScanX12File(X12SegmentReader& reader, const std::filesystem::path& file, Judge judge, Summarize summarize)
+{
+    if (!IsX12ReportFile(file)) {
+        return kStatusFileMissing;
+    }
+    try {
+        if (!reader.open(file)) {
+            return reader.FailNotValid(kX12Unexpected);
+        }
+        Walk walk(reader, nullptr);
+        int status = walk.run();
+        reader.close();
+        status = judge(walk, status);
+        if (reader.readFailed()) {
+            status = reader.FailNotValid(kX12Unexpected);
+        }
+        return summarize(walk, status);
+    } catch (const std::exception&) {
+        reader.close();
+        return reader.FailNotValid(kX12Unexpected);
+    }
+}
+
+// The report of the request's file: 3 when it is missing, 5 when the output cannot be created; otherwise the
+// file is walked with report text, a read failure fails the report, and finish(walk, out) ends a report that
+// did not fail. A failed report keeps what was written before the failure. Raises ReportOutputError when the
+// output cannot be written.
+template <typename Walk, typename Finish>
+int GenerateX12Report(const ReportRequest& request, X12ReaderVariant variant, Finish finish)
+{
+    const std::filesystem::path file = ResolveReportFile(request);
+    if (!IsX12ReportFile(file)) {
+        return kStatusFileMissing;
+    }
+    ReportOutputFile output;
+    if (!output.create(request.outputPath())) {
+        return kStatusCannotCreateOutput;
+    }
+    X12SegmentReader reader(variant);
+    if (!reader.open(file)) {
+        output.close();
+        return reader.FailNotValid(kX12Unexpected);
+    }
+    ReportTextBuffer out(output);
+    Walk walk(reader, &out);
+    int status = walk.run();
+    if (status == 0 && reader.readFailed()) {
+        status = reader.FailNotValid(kX12Unexpected);
+    }
+    if (status == 0) {
+        finish(walk, out);
+    }
+    out.flush();
+    output.close();
+    return status;
+}
+
+// A format's listing line of one file, read with the reader it is given.
+using X12ListingLineBuilder = int (*)(X12SegmentReader& reader, const std::filesystem::path& file,
+                                      std::string_view name, std::string& line);
+
+// The directory listing of the request, every file read with one reader of the variant.
+int CreateX12Listing(const ReportRequest& request, X12ReaderVariant variant, X12ListingLineBuilder buildLine);
+
+// A listing line of an X12 type: the sort date and time, the name in upper case, the display date and time,
+// the format's own fields, and the name in upper case again, joined as JoinListingFields joins them.
+std::string X12ListingLine(const X12Date& date, const X12Time& time, std::string_view name,
+                           std::initializer_list<std::string_view> fields);
+
+} // namespace talmere
