@@ -93,6 +93,11 @@ private:
     void reportAk4();
     void reportAk5();
     void reportCtx();
+    // The lines of the syntax error codes in elements first to last of the current segment; a code without
+    // lines gets an empty line and the unknown-code line.
+    void reportSyntaxErrors(int first, int last,
+                            std::span<const std::string_view> (*linesOf)(std::string_view, CodeContext),
+                            std::string_view unknownCode);
 
     // Passes over the rest of an envelope, unless the current segment already closes it.
     int skipTo(std::string_view name);
@@ -411,20 +416,8 @@ void AcknowledgmentWalk::reportAk5()
         out.line(m_mode999 ? "Transaction Set Syntax Errors (IK502-IK506):"
                            : "Transaction Set Syntax Errors (AK502-AK506):");
     }
-    for (int i = 2; i <= 6; ++i) {
-        const std::string_view code = m_reader.element(i);
-        if (code.empty()) {
-            continue;
-        }
-        const auto lines = TransactionSetSyntaxErrorLines(code, codeContext());
-        if (lines.empty()) {
-            out.emptyLine();
-            out.line("    ***ERROR*** Unknown TS Syntax Error Code ... Contact Your Distributor.");
-        }
-        for (std::string_view line : lines) {
-            out.line(line);
-        }
-    }
+    reportSyntaxErrors(2, 6, TransactionSetSyntaxErrorLines,
+                       "    ***ERROR*** Unknown TS Syntax Error Code ... Contact Your Distributor.");
     m_ak201.clear();
 }
 
@@ -506,15 +499,24 @@ void AcknowledgmentWalk::handleAk9()
         out.emptyLine();
         out.line("Functional Group Syntax Errors (AK905-AK909):");
     }
-    for (int i = 5; i <= 9; ++i) {
-        const std::string_view syntaxCode = m_reader.element(i);
-        if (syntaxCode.empty()) {
+    reportSyntaxErrors(5, 9, GroupSyntaxErrorLines,
+                       "    ***ERROR*** Unknown Group Syntax Error Code ... Contact Your Distributor.");
+}
+
+void AcknowledgmentWalk::reportSyntaxErrors(int first, int last,
+                                            std::span<const std::string_view> (*linesOf)(std::string_view, CodeContext),
+                                            std::string_view unknownCode)
+{
+    ReportTextBuffer& out = *m_out;
+    for (int i = first; i <= last; ++i) {
+        const std::string_view code = m_reader.element(i);
+        if (code.empty()) {
             continue;
         }
-        const auto lines = GroupSyntaxErrorLines(syntaxCode, codeContext());
+        const auto lines = linesOf(code, codeContext());
         if (lines.empty()) {
             out.emptyLine();
-            out.line("    ***ERROR*** Unknown Group Syntax Error Code ... Contact Your Distributor.");
+            out.line(unknownCode);
         }
         for (std::string_view line : lines) {
             out.line(line);
