@@ -1,5 +1,7 @@
 #include "AcknowledgmentCodes.h"
 
+#include "X12SegmentReader.h"
+
 #include <array>
 
 namespace talmere::ansi99x {
@@ -29,20 +31,6 @@ struct CodeEntry {
     }
 };
 
-// Codes are one to three characters: compared inline rather than through a library call.
-bool SameCode(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (a[i] != b[i]) {
-            return false;
-        }
-    }
-    return true;
-}
-
 bool Applies(When when, CodeContext context)
 {
     switch (when) {
@@ -64,7 +52,7 @@ template <std::size_t N>
 const CodeEntry* Find(const std::array<CodeEntry, N>& table, std::string_view code, CodeContext context)
 {
     for (const CodeEntry& entry : table) {
-        if (SameCode(entry.code, code) && Applies(entry.when, context)) {
+        if (SameShortText(entry.code, code) && Applies(entry.when, context)) {
             return &entry;
         }
     }
@@ -227,25 +215,25 @@ std::string_view DataElementErrorText(std::string_view code, CodeContext context
 
 StatusText AcknowledgmentStatusText(std::string_view code, bool groupStatus)
 {
-    if (SameCode(code, "A")) {
+    if (SameShortText(code, "A")) {
         return {"A - Accepted", {}};
     }
-    if (SameCode(code, "E")) {
+    if (SameShortText(code, "E")) {
         return {"E - Accepted (But Errors Were Noted)", {}};
     }
-    if (SameCode(code, "M")) {
+    if (SameShortText(code, "M")) {
         return {"M - Rejected", "Message Authentication Code (MAC) Failed"};
     }
-    if (SameCode(code, "P") && groupStatus) {
+    if (SameShortText(code, "P") && groupStatus) {
         return {"P - Partially Accepted", "At Least One Transaction Set Was Rejected"};
     }
-    if (SameCode(code, "R")) {
+    if (SameShortText(code, "R")) {
         return {"R - Rejected", {}};
     }
-    if (SameCode(code, "W")) {
+    if (SameShortText(code, "W")) {
         return {"W - Rejected", "Assurance Failed Validity Tests"};
     }
-    if (SameCode(code, "X")) {
+    if (SameShortText(code, "X")) {
         return {"X - Rejected", "Content After Decryption Could Not Be Analyzed"};
     }
     return {"***ERROR*** Unknown Status Code ... Contact Your Distributor.", {}};
@@ -268,13 +256,13 @@ std::span<const std::string_view> InterchangeNoteLines(std::string_view code)
 
 std::string_view InterchangeAckCodeText(std::string_view code)
 {
-    if (SameCode(code, "A")) {
+    if (SameShortText(code, "A")) {
         return "A - Accepted";
     }
-    if (SameCode(code, "E")) {
+    if (SameShortText(code, "E")) {
         return "E - Accepted (But Errors Were Noted)";
     }
-    if (SameCode(code, "R")) {
+    if (SameShortText(code, "R")) {
         return "R - Rejected";
     }
     return {};

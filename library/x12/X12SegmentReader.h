@@ -30,6 +30,22 @@ enum class X12Version {
     Other,
 };
 
+// Whether two short texts (segment identifiers, codes) are equal, compared character by character: with a
+// constant this is a few inline comparisons rather than a library call, and the readers ask it for every
+// segment.
+inline bool SameShortText(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (a[i] != b[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // Reads one X12 file as a stream of segments with constant memory, whatever the file's size.
 class X12SegmentReader {
 public:
@@ -83,21 +99,7 @@ public:
         return std::string_view(m_text.get() + start, m_ends[static_cast<std::size_t>(index)] - start);
     }
     std::string_view segmentId() const { return element(0); }
-    // Compared character by character: with a constant name this is a few inline comparisons, and the
-    // report asks it for every segment.
-    bool isSegment(std::string_view id) const
-    {
-        const std::string_view own = element(0);
-        if (own.size() != id.size()) {
-            return false;
-        }
-        for (std::size_t i = 0; i < id.size(); ++i) {
-            if (own[i] != id[i]) {
-                return false;
-            }
-        }
-        return true;
-    }
+    bool isSegment(std::string_view id) const { return SameShortText(element(0), id); }
     int elementCount() const { return m_count; }
     bool atEnd() const { return m_atEnd; }
 
