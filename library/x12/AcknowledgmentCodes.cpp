@@ -52,7 +52,7 @@ template <std::size_t N>
 const CodeEntry* Find(const std::array<CodeEntry, N>& table, std::string_view code, CodeContext context)
 {
     for (const CodeEntry& entry : table) {
-        if (SameShortText(entry.code, code) && Applies(entry.when, context)) {
+        if (SameShortText(code, entry.code) && Applies(entry.when, context)) {
             return &entry;
         }
     }

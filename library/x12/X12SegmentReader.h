@@ -30,16 +30,16 @@ enum class X12Version {
     Other,
 };
 
-// Whether two short texts (segment identifiers, codes) are equal, compared character by character: with a
-// constant this is a few inline comparisons rather than a library call, and the readers ask it for every
-// segment.
-inline bool SameShortText(std::string_view a, std::string_view b)
+// Whether a short text (a segment identifier, a code) is the expected one, compared character by character:
+// with a constant as expected this is a few inline comparisons rather than a library call, and the readers ask
+// it for every segment. The loop runs over the expected text so that a constant's length unrolls it.
+inline bool SameShortText(std::string_view text, std::string_view expected)
 {
-    if (a.size() != b.size()) {
+    if (text.size() != expected.size()) {
         return false;
     }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (a[i] != b[i]) {
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        if (text[i] != expected[i]) {
             return false;
         }
     }
