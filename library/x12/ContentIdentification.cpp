@@ -4,12 +4,12 @@
 #include "ReportLibraryInterface.h"
 #include "ReportWriting.h"
 #include "TextUtil.h"
+#include "X12Reports.h"
 #include "X12SegmentReader.h"
 
 #include <array>
 #include <exception>
 #include <initializer_list>
-#include <system_error>
 
 namespace talmere::x12ident {
 
@@ -233,9 +233,8 @@ int MatchX12Content(const ReportRequest& request)
 {
     // The test answers only whether the file belongs to the type; whatever goes wrong, it does not.
     try {
-        std::error_code error;
         const std::filesystem::path file = ResolveReportFile(request);
-        if (file.empty() || !std::filesystem::is_regular_file(file, error)) {
+        if (!IsX12ReportFile(file)) {
             return kStatusNoCustomMatch;
         }
         IdentificationCriteria criteria;
