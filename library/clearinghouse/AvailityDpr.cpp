@@ -1,5 +1,6 @@
 #include "AvailityDpr.h"
 
+#include "AvailityReport.h"
 #include "Formatting.h"
 #include "ReportLibraryInterface.h"
 #include "ReportWriting.h"
@@ -15,28 +16,7 @@ namespace {
 
 constexpr int kDprLabelWidth = 21;
 constexpr int kDprSelectionCount = 7;
-
-bool IsDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
-bool AllDigits(std::string_view text)
-{
-    return std::all_of(text.begin(), text.end(), IsDigit);
-}
-
-std::string_view Part(std::string_view text, std::size_t position, std::size_t length)
-{
-    return position - 1 < text.size() ? text.substr(position - 1, length) : std::string_view();
-}
-
-std::string MonthDayYear(std::string_view month, std::string_view day, std::string_view year)
-{
-    std::string result(month);
-    result.append("/").append(day).append("/").append(year);
-    return result;
-}
+constexpr FileHeadingLayout kDprFileHeading{26, "  Time Received:    ", "  File Control No:  "};
 
 // Seconds and hundredths of a time stamp may be blank or missing.
 std::optional<int> OptionalPart(std::string_view text)
@@ -49,13 +29,13 @@ std::optional<int> OptionalPart(std::string_view text)
 
 std::optional<DateTimeParts> ReadDprTimeStamp(std::string_view stamp)
 {
-    const std::optional<int> year = ReadDigits(Part(stamp, 1, 4));
-    const std::optional<int> month = ReadDigits(Part(stamp, 5, 2));
-    const std::optional<int> day = ReadDigits(Part(stamp, 7, 2));
-    const std::optional<int> hour = ReadDigits(Part(stamp, 9, 2));
-    const std::optional<int> minute = ReadDigits(Part(stamp, 11, 2));
-    const std::optional<int> second = OptionalPart(Part(stamp, 13, 2));
-    const std::optional<int> hundredths = OptionalPart(Part(stamp, 15, 2));
+    const std::optional<int> year = ReadDigits(TextPart(stamp, 1, 4));
+    const std::optional<int> month = ReadDigits(TextPart(stamp, 5, 2));
+    const std::optional<int> day = ReadDigits(TextPart(stamp, 7, 2));
+    const std::optional<int> hour = ReadDigits(TextPart(stamp, 9, 2));
+    const std::optional<int> minute = ReadDigits(TextPart(stamp, 11, 2));
+    const std::optional<int> second = OptionalPart(TextPart(stamp, 13, 2));
+    const std::optional<int> hundredths = OptionalPart(TextPart(stamp, 15, 2));
     if (!year || !month || !day || !hour || !minute || !second || !hundredths || !IsValidDate(*year, *month, *day) ||
         *hour > 23 || *minute > 59 || *second > 59) {
         return std::nullopt;
@@ -72,13 +52,13 @@ std::string ReformatDprDate(std::string_view value)
     if (date.size() == 8 && AllDigits(date)) {
         const int month = (date[4] - '0') * 10 + (date[5] - '0');
         if (month >= 1 && month <= 12) {
-            return MonthDayYear(date.substr(4, 2), date.substr(6, 2), date.substr(0, 4));
+            return MonthDayYear(date.substr(0, 4), date.substr(4, 2), date.substr(6, 2));
         }
-        return MonthDayYear(date.substr(0, 2), date.substr(2, 2), date.substr(4, 4));
+        return MonthDayYear(date.substr(4, 4), date.substr(0, 2), date.substr(2, 2));
     }
     if (date.size() == 10 && AllDigits(date.substr(0, 4)) && AllDigits(date.substr(5, 2)) &&
         AllDigits(date.substr(8, 2)) && !IsDigit(date[4]) && !IsDigit(date[7])) {
-        return MonthDayYear(date.substr(5, 2), date.substr(8, 2), date.substr(0, 4));
+        return MonthDayYear(date.substr(0, 4), date.substr(5, 2), date.substr(8, 2));
     }
     return std::string(value);
 }
@@ -130,20 +110,46 @@ void SplitDprMessages(std::string_view field, std::vector<TAvailityDPRRecordCSTM
     }
 }
 
-std::string DprRecordReader::read(std::string_view line)
-{
-    std::string type = ReadRecordType(line, {"DPR", "CST"});
-    if (type.empty()) {
-        return {};
+namespace {
+
+// Reads DPR records into the buffer. A record that is invalid leaves the buffer as it was.
+class DprRecordReader {
+public:
+    // Lines of dashes between the records are left out.
+    static constexpr bool kSkipDashLines = true;
+
+    // "DPR" or "CST"; empty for any other type.
+    static std::string readType(std::string_view& line) { return ReadRecordType(line, {"DPR", "CST"}); }
+    // A heading first; then headings and claims in any order.
+    static void allowAfter(std::string_view type, AllowedRecords& allowed)
+    {
+        if (type.empty()) {
+            allowed.allow({"DPR"});
+        } else {
+            allowed.allow({"DPR", "CST"});
+        }
     }
-    RecordFieldReader take(line, true);
+
+    bool readFields(std::string_view type, std::string_view fields);
+    const TAvailityDPRCompositeInfo& buffer() const { return m_buffer; }
+
+private:
+    TAvailityDPRCompositeInfo m_buffer;
+    TAvailityDPRCompositeInfo m_scratch;
+    std::string m_stamp;
+    std::string m_messages;
+};
+
+bool DprRecordReader::readFields(std::string_view type, std::string_view fields)
+{
+    RecordFieldReader take(fields, true);
     if (type == "DPR") {
         TAvailityDPRRecordDPRInfo& r = m_scratch.heading;
         take(m_stamp, true)(r.batchId, true)(r.fileControlNumber, false)(r.customerId, false)(r.fileId,
                                                                                               false)(r.fileName, false);
         const std::optional<DateTimeParts> received = take.ok() ? ReadDprTimeStamp(m_stamp) : std::nullopt;
         if (!received) {
-            return {};
+            return false;
         }
         r.dateReceived = *received;
         std::swap(m_buffer.heading, r);
@@ -154,68 +160,37 @@ std::string DprRecordReader::read(std::string_view line)
             r.billingProviderNpi, false)(r.processStatus, false)(r.payerClaimNumber, false)(r.submitterName, false)(
             r.billingProviderName, false)(r.payerName, false)(r.traceId, false);
         if (!take.ok()) {
-            return {};
+            return false;
         }
         r.serviceFromDate = ReformatDprDate(r.serviceFromDate);
         r.processDate = ReformatDprDate(r.processDate);
         SplitDprMessages(m_messages, r.messages);
         std::swap(m_buffer.claim, r);
     }
-    return type;
+    return true;
 }
 
 int BuildDprListingLine(ReportInputFile& in, const std::filesystem::path&, std::string_view name, const ReportRequest&,
                         std::string& line)
 {
-    int status = kStatusInvalidRecord;
-    AllowedRecords allowed{"DPR"};
-    DprRecordReader reader;
-    RecordLineReader lines(in, true);
-    bool haveHeading = false;
-    bool havePayer = false;
-    bool mixed = false;
-    TAvailityDPRRecordDPRInfo first;
-    std::string payerId;
-    std::string_view text;
-    while (lines.next(text)) {
-        const std::string type = reader.read(text);
-        if (!allowed.contains(type)) {
-            break;
-        }
-        if (type == "DPR") {
-            if (!haveHeading) {
-                first = reader.buffer().heading;
-                haveHeading = true;
-            }
+    AvailityListing listing;
+    bool haveClaim = false;
+    RecordSequence<DprRecordReader> records(in);
+    while (records.nextRecord()) {
+        if (records.type() == "DPR") {
+            listing.addHeading(records.buffer().heading);
         } else {
-            const std::string& id = reader.buffer().claim.payerId;
-            if (!havePayer) {
-                payerId = id;
-                havePayer = true;
-            } else if (!EqualsNoCase(payerId, id)) {
-                mixed = true;
-            }
-            status = kStatusSuccess;
+            listing.addPayer(records.buffer().claim.payerId);
+            haveClaim = true;
         }
-        allowed.allow({"DPR", "CST"});
     }
-    if (status != kStatusSuccess) {
-        return status;
+    // A file is listed when a claim follows its heading.
+    if (!haveClaim) {
+        return kStatusInvalidRecord;
     }
-    const std::string upperName = AsciiUpper(name);
-    line = JoinListingFields({FormatSortDate(first.dateReceived), FormatSortTime(first.dateReceived), upperName,
-                              FormatDisplayDate(first.dateReceived), FormatLongTime(first.dateReceived), first.batchId,
-                              mixed ? std::string_view("MIXED") : std::string_view(payerId), first.fileControlNumber,
-                              upperName});
+    line = listing.line(name);
     return kStatusSuccess;
 }
-
-int CreateDprListing(const ReportRequest& request)
-{
-    return WriteClaimListing(request, BuildDprListingLine);
-}
-
-namespace {
 
 class DprReportWriter {
 public:
@@ -234,6 +209,10 @@ public:
         m_previous = type;
     }
 
+    void end() { writeSeparation(); }
+
+private:
+    // Before each record but the first, and once more at the end of the file.
     void writeSeparation()
     {
         if (!m_previous.empty()) {
@@ -241,7 +220,6 @@ public:
         }
     }
 
-private:
     void labelLine(std::string_view label, std::string_view value)
     {
         m_text.start(label, kDprLabelWidth).text(value).end();
@@ -249,25 +227,7 @@ private:
 
     void writeHeading(const TAvailityDPRRecordDPRInfo& r)
     {
-        if (IsShown(r.customerId)) {
-            labelLine("Customer ID:", r.customerId);
-        }
-        m_text.start("Date Received:", kDprLabelWidth)
-            .left(FormatDisplayDate(r.dateReceived), 26)
-            .text("  Time Received:    ")
-            .text(FormatLongTime(r.dateReceived))
-            .end();
-        m_text.start("Availity Batch ID:", kDprLabelWidth)
-            .left(r.batchId, 26)
-            .text("  File Control No:  ")
-            .text(r.fileControlNumber)
-            .end();
-        if (IsShown(r.fileId)) {
-            m_text.start("Availity File ID:", kDprLabelWidth).left(r.fileId, 60).end();
-        }
-        if (IsShown(r.fileName)) {
-            m_text.start("File Name:", kDprLabelWidth).left(r.fileName, 60).end();
-        }
+        WriteFileHeading(m_text, kDprLabelWidth, kDprFileHeading, r);
     }
 
     void writeClaim(const TAvailityDPRRecordCSTInfo& r)
@@ -319,13 +279,8 @@ private:
                 }
                 m_text.wrapped(kDprLabelWidth, m_widths.wrapWidth, "  Message Text:", m.text);
                 if (IsShown(m.loop) || IsShown(m.segmentId) || IsShown(m.element)) {
-                    m_text.start("  Message Loop: ", kDprLabelWidth)
-                        .left(m.loop, 10)
-                        .text("Segment ID: ")
-                        .left(m.segmentId, 22)
-                        .text("Element #: ")
-                        .text(m.element)
-                        .end();
+                    WriteMessageLocationLine(m_text, "  Message Loop: ", kDprLabelWidth, m.loop, m.segmentId,
+                                             m.element);
                 }
             }
             previous = &m;
@@ -337,56 +292,28 @@ private:
     std::string m_previous;
 };
 
-} // namespace
-
 int WriteDprReport(ReportInputFile& in, ReportOutputFile& out, const ReportWidths& widths, const std::filesystem::path&)
 {
-    AllowedRecords allowed{"DPR"};
-    DprRecordReader reader;
     DprReportWriter writer(out, widths);
-    RecordLineReader lines(in, true);
-    std::string_view text;
-    while (lines.next(text)) {
-        const std::string type = reader.read(text);
-        if (!allowed.contains(type)) {
-            writer.flush();
-            return kStatusInvalidFormat;
-        }
-        writer.writeRecord(type, reader.buffer());
-        allowed.allow({"DPR", "CST"});
-    }
-    writer.writeSeparation();
-    writer.flush();
-    return kStatusSuccess;
+    return WriteRecordReport<DprRecordReader>(in, writer);
 }
 
 int SelectDprClaims(ReportInputFile& in, SelectionOutput& out, const SelectionValues& values)
 {
     const std::string statusCodes = values[7].empty() ? std::string() : StatusCodeList(values[7]);
-    AllowedRecords allowed{"DPR"};
-    DprRecordReader reader;
-    RecordLineReader lines(in, true);
+    RecordSequence<DprRecordReader> records(in);
     std::string pendingHeading;
-    std::string normalised;
     bool ok = true;
-    std::string_view text;
-    while (ok && lines.next(text)) {
-        std::string_view rest = text;
-        const std::string type = ReadRecordType(rest, {"DPR", "CST"});
-        if (!allowed.contains(type)) {
-            return kStatusInvalidFormat;
-        }
-        normalised.assign(type).append("|").append(rest);
+    while (ok && records.next()) {
         // A record with invalid fields is left out.
-        if (reader.read(text).empty()) {
+        if (!records.readFields()) {
             continue;
         }
-        allowed.allow({"DPR", "CST"});
-        if (type == "DPR") {
-            pendingHeading = normalised;
+        if (records.type() == "DPR") {
+            pendingHeading = records.selectionLine();
             continue;
         }
-        const TAvailityDPRRecordCSTInfo& claim = reader.buffer().claim;
+        const TAvailityDPRRecordCSTInfo& claim = records.buffer().claim;
         const bool selected =
             values.fieldBeginsWith(1, claim.patientAccountNumber) && values.fieldBeginsWith(2, claim.patientName) &&
             values.fieldBeginsWith(3, claim.payerId) && values.fieldBeginsWith(4, claim.payerName) &&
@@ -402,15 +329,27 @@ int SelectDprClaims(ReportInputFile& in, SelectionOutput& out, const SelectionVa
                 ok = out.writeLine(pendingHeading);
                 pendingHeading.clear();
             }
-            ok = ok && out.writeLine(normalised);
+            ok = ok && out.writeLine(records.selectionLine());
         }
+    }
+    if (records.stopped()) {
+        return kStatusInvalidFormat;
     }
     return ok ? kStatusSuccess : kStatusCannotCreateOutput;
 }
 
+constexpr ClaimReportType kDpr{kDprLabelWidth, kDprSelectionCount, BuildDprListingLine, WriteDprReport,
+                               SelectDprClaims};
+
+} // namespace
+
+int CreateDprListing(const ReportRequest& request)
+{
+    return WriteClaimListing(request, kDpr);
+}
+
 int GenerateDprReport(const ReportRequest& request)
 {
-    static constexpr ClaimReportType kDpr{kDprLabelWidth, kDprSelectionCount, WriteDprReport, SelectDprClaims};
     return GenerateClaimReport(request, kDpr);
 }
 

@@ -4,24 +4,16 @@
 // claim with the payer's processing date, status and messages.
 
 #include "AvailityRecords.h"
-#include "ClaimReport.h"
 #include "ReportRequest.h"
 
-#include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace talmere {
 
-struct TAvailityDPRRecordDPRInfo {
-    DateTimeParts dateReceived;
-    std::string batchId;
-    std::string fileControlNumber;
-    std::string customerId;
-    std::string fileId;
-    std::string fileName;
-};
+using TAvailityDPRRecordDPRInfo = AvailityFileHeading;
 
 struct TAvailityDPRRecordCSTMessageInfo {
     std::string type;
@@ -56,20 +48,6 @@ struct TAvailityDPRCompositeInfo {
     TAvailityDPRRecordCSTInfo claim;
 };
 
-// Reads DPR records into the buffer. A record that is invalid leaves the buffer as it was.
-class DprRecordReader {
-public:
-    // "DPR", "CST", or empty when the record is invalid.
-    std::string read(std::string_view line);
-    const TAvailityDPRCompositeInfo& buffer() const { return m_buffer; }
-
-private:
-    TAvailityDPRCompositeInfo m_buffer;
-    TAvailityDPRCompositeInfo m_scratch;
-    std::string m_stamp;
-    std::string m_messages;
-};
-
 // The time stamp of a heading: yyyymmddhhmm, then optionally seconds and hundredths.
 std::optional<DateTimeParts> ReadDprTimeStamp(std::string_view stamp);
 // Claim dates in any of the forms the payers use (7 or 8 digits, yyyy-mm-dd) as mm/dd/yyyy.
@@ -80,12 +58,6 @@ std::string FormatDprAmount(std::string_view value);
 void SplitDprMessages(std::string_view field, std::vector<TAvailityDPRRecordCSTMessageInfo>& messages);
 
 int CreateDprListing(const ReportRequest& request);
-int BuildDprListingLine(ReportInputFile& in, const std::filesystem::path& file, std::string_view name,
-                        const ReportRequest& request, std::string& line);
 int GenerateDprReport(const ReportRequest& request);
-
-int WriteDprReport(ReportInputFile& in, ReportOutputFile& out, const ReportWidths& widths,
-                   const std::filesystem::path& reportFile);
-int SelectDprClaims(ReportInputFile& in, SelectionOutput& out, const SelectionValues& values);
 
 } // namespace talmere

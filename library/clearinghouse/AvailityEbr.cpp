@@ -1,6 +1,6 @@
 #include "AvailityEbr.h"
 
-#include "AvailityIbr.h"
+#include "AvailityReport.h"
 #include "Formatting.h"
 #include "ReportLibraryInterface.h"
 #include "ReportWriting.h"
@@ -21,16 +21,30 @@ bool IsClaimPart(std::string_view type)
     return type == "3" || type == "3A" || type == "3C" || type == "3E";
 }
 
-} // namespace
+// Reads EBR records into the buffer. A record that is invalid leaves the buffer as it was.
+class EbrRecordReader {
+public:
+    static constexpr bool kSkipDashLines = false;
 
-std::string EbrRecordReader::read(std::string_view line)
-{
-    std::string type = ReadRecordType(line, {"1", "1E", "2", "2E", "3", "3A", "3C", "3E"});
-    if (type.empty() || !readFields(type, line)) {
-        return {};
+    // The record's type; empty for a type that EBR files do not have.
+    static std::string readType(std::string_view& line)
+    {
+        return ReadRecordType(line, {"1", "1E", "2", "2E", "3", "3A", "3C", "3E"});
     }
-    return type;
-}
+    // A file record with its messages, its payers with theirs, each payer's claims, and below each claim
+    // sub-records of one kind only (adjudications, messages or errors).
+    static void allowAfter(std::string_view type, AllowedRecords& allowed);
+
+    bool readFields(std::string_view type, std::string_view fields);
+    const TAvailityEBRCompositeInfo& buffer() const { return m_buffer; }
+
+private:
+    TAvailityEBRCompositeInfo m_buffer;
+    TAvailityEBRCompositeInfo m_scratch;
+    std::string m_first;
+    std::string m_second;
+    std::string m_unused;
+};
 
 bool EbrRecordReader::readFields(std::string_view type, std::string_view fields)
 {
@@ -94,9 +108,7 @@ bool EbrRecordReader::readFields(std::string_view type, std::string_view fields)
         std::swap(m_buffer.record3C, r);
     } else {
         TAvailityEBRRecord3EInfo& r = m_scratch.record3E;
-        take(r.initiator, true)(r.type, true)(r.code, true)(r.message, true)(r.loop, true)(r.segment, true)(
-            r.element, false)(m_unused, false)(m_unused, false)(m_unused, false)(r.version, false);
-        if (!take.ok()) {
+        if (!ReadErrorRecord(fields, r, m_unused)) {
             return false;
         }
         std::swap(m_buffer.record3E, r);
@@ -104,7 +116,7 @@ bool EbrRecordReader::readFields(std::string_view type, std::string_view fields)
     return true;
 }
 
-void AllowEbrRecordsAfter(std::string_view type, AllowedRecords& allowed)
+void EbrRecordReader::allowAfter(std::string_view type, AllowedRecords& allowed)
 {
     if (type == "1" || type == "1E") {
         allowed.allow({"1", "1E", "2"});
@@ -122,63 +134,29 @@ void AllowEbrRecordsAfter(std::string_view type, AllowedRecords& allowed)
 int BuildEbrListingLine(ReportInputFile& in, const std::filesystem::path&, std::string_view name, const ReportRequest&,
                         std::string& line)
 {
-    int status = kStatusInvalidRecord;
-    AllowedRecords allowed{"1"};
-    EbrRecordReader reader;
-    RecordLineReader lines(in);
-    bool haveFile = false;
-    bool havePayer = false;
-    bool mixed = false;
-    TAvailityEBRRecord1Info first;
-    std::string payer;
-    std::int64_t received = 0;
-    std::int64_t accepted = 0;
-    std::int64_t rejected = 0;
-    std::string_view text;
-    while (lines.next(text)) {
-        const std::string type = reader.read(text);
-        if (!allowed.contains(type)) {
-            break;
-        }
-        const TAvailityEBRCompositeInfo& record = reader.buffer();
-        if (type == "1") {
-            if (!haveFile) {
-                first = record.record1;
-                haveFile = true;
-            }
-            status = kStatusSuccess;
-        } else if (type == "2") {
-            const TAvailityEBRRecord2Info& r = record.record2;
-            if (!havePayer) {
-                payer = r.payerName;
-                havePayer = true;
-            } else if (!EqualsNoCase(payer, r.payerName)) {
-                mixed = true;
-            }
-            received += ReadCount(r.receivedCount);
-            accepted += ReadCount(r.acceptedCount);
+    AvailityListing listing;
+    ClaimCounts counts;
+    RecordSequence<EbrRecordReader> records(in);
+    while (records.nextRecord()) {
+        if (records.type() == "1") {
+            listing.addHeading(records.buffer().record1);
+        } else if (records.type() == "2") {
+            const TAvailityEBRRecord2Info& r = records.buffer().record2;
+            listing.addPayer(r.payerName);
+            counts.received += ReadCount(r.receivedCount);
+            counts.accepted += ReadCount(r.acceptedCount);
             // Without a rejected count the payer's rejections are what it did not accept.
-            rejected = r.rejectedCount.empty() ? received - accepted : rejected + ReadCount(r.rejectedCount);
+            counts.rejected = r.rejectedCount.empty() ? counts.received - counts.accepted
+                                                      : counts.rejected + ReadCount(r.rejectedCount);
         }
-        AllowEbrRecordsAfter(type, allowed);
     }
-    if (status != kStatusSuccess) {
-        return status;
+    // A file is listed when it begins with a valid file record.
+    if (!listing.hasHeading()) {
+        return kStatusInvalidRecord;
     }
-    const std::string upperName = AsciiUpper(name);
-    line = JoinListingFields({FormatSortDate(first.dateReceived), FormatSortTime(first.dateReceived), upperName,
-                              FormatDisplayDate(first.dateReceived), FormatLongTime(first.dateReceived), first.batchId,
-                              mixed ? std::string_view("MIXED") : std::string_view(payer), std::to_string(received),
-                              std::to_string(accepted), std::to_string(rejected), first.fileControlNumber, upperName});
+    line = listing.line(name, counts);
     return kStatusSuccess;
 }
-
-int CreateEbrListing(const ReportRequest& request)
-{
-    return WriteClaimListing(request, BuildEbrListingLine);
-}
-
-namespace {
 
 // The EBR report text, record by record.
 class EbrReportWriter {
@@ -210,6 +188,9 @@ public:
         m_previous = type;
     }
 
+    void end() { writeTransition({}); }
+
+private:
     // What ends the records of the previous type before a record of the given type (none at the end).
     void writeTransition(std::string_view current)
     {
@@ -228,7 +209,6 @@ public:
         }
     }
 
-private:
     void blankLine() { m_text.blankLine(); }
 
     void appendMessage(std::string_view message)
@@ -244,25 +224,7 @@ private:
             WriteRule(m_text, '=');
         }
         m_firstFile = false;
-        if (IsShown(r.customerId)) {
-            m_text.start("Customer ID:", kEbrLabelWidth).text(r.customerId).end();
-        }
-        m_text.start("Date Received:", kEbrLabelWidth)
-            .left(FormatDisplayDate(r.dateReceived), 22)
-            .text(" Time Received:        ")
-            .text(FormatLongTime(r.dateReceived))
-            .end();
-        m_text.start("Availity Batch ID:", kEbrLabelWidth)
-            .left(r.batchId, 22)
-            .text(" File Control Number:  ")
-            .text(r.fileControlNumber)
-            .end();
-        if (IsShown(r.fileId)) {
-            m_text.start("Availity File ID:", kEbrLabelWidth).left(r.fileId, 60).end();
-        }
-        if (IsShown(r.fileName)) {
-            m_text.start("File Name:", kEbrLabelWidth).left(r.fileName, 60).end();
-        }
+        WriteFileHeading(m_text, kEbrLabelWidth, kBatchFileHeading, r);
     }
 
     void writePayer(const TAvailityEBRRecord2Info& r)
@@ -327,13 +289,7 @@ private:
         }
         m_text.wrapped(kEbrLabelWidth, m_widths.wrapWidth, "Message:", r.text);
         if (IsShown(r.loop) || IsShown(r.segmentId) || IsShown(r.element)) {
-            m_text.start("Message Loop: ", kEbrLabelWidth)
-                .left(r.loop, 10)
-                .text("Segment ID: ")
-                .left(r.segmentId, 22)
-                .text("Element #: ")
-                .text(r.element)
-                .end();
+            WriteMessageLocationLine(m_text, "Message Loop: ", kEbrLabelWidth, r.loop, r.segmentId, r.element);
         }
     }
 
@@ -365,30 +321,11 @@ private:
     bool m_firstFile = true;
 };
 
-} // namespace
-
 int WriteEbrReport(ReportInputFile& in, ReportOutputFile& out, const ReportWidths& widths, const std::filesystem::path&)
 {
-    AllowedRecords allowed{"1"};
-    EbrRecordReader reader;
     EbrReportWriter writer(out, widths);
-    RecordLineReader lines(in);
-    std::string_view text;
-    while (lines.next(text)) {
-        const std::string type = reader.read(text);
-        if (!allowed.contains(type)) {
-            writer.flush();
-            return kStatusInvalidFormat;
-        }
-        writer.writeRecord(type, reader.buffer());
-        AllowEbrRecordsAfter(type, allowed);
-    }
-    writer.writeTransition({});
-    writer.flush();
-    return kStatusSuccess;
+    return WriteRecordReport<EbrRecordReader>(in, writer);
 }
-
-namespace {
 
 // The EBR claim selection. Records go to the output as they are read; the file and payer headings with
 // their messages stay only when a claim below them is selected, and a claim with its sub-records only when
@@ -402,27 +339,21 @@ public:
 
     int run(ReportInputFile& in)
     {
-        AllowedRecords allowed{"1"};
-        RecordLineReader lines(in);
-        std::string normalised;
-        std::string_view text;
-        while (m_ok && lines.next(text)) {
-            std::string_view rest = text;
-            const std::string type = ReadRecordType(rest, {"1", "1E", "2", "2E", "3", "3A", "3C", "3E"});
-            if (!allowed.contains(type)) {
-                return kStatusInvalidFormat;
-            }
-            normalised.assign(type).append("|").append(rest);
+        RecordSequence<EbrRecordReader> records(in);
+        while (m_ok && records.next()) {
+            const std::string& type = records.type();
             if (IsClaimPart(m_previous) && (type == "1" || type == "2" || type == "3")) {
                 endClaim();
             }
             // A record with invalid fields is left out; the records around it keep their places.
-            if (m_reader.read(text).empty()) {
+            if (!records.readFields()) {
                 continue;
             }
-            take(type, normalised);
-            AllowEbrRecordsAfter(type, allowed);
+            take(records);
             m_previous = type;
+        }
+        if (records.stopped()) {
+            return kStatusInvalidFormat;
         }
         if (IsClaimPart(m_previous)) {
             endClaim();
@@ -435,9 +366,11 @@ public:
     }
 
 private:
-    void take(const std::string& type, const std::string& line)
+    void take(RecordSequence<EbrRecordReader>& records)
     {
-        const TAvailityEBRCompositeInfo& record = m_reader.buffer();
+        const std::string& type = records.type();
+        const std::string& line = records.selectionLine();
+        const TAvailityEBRCompositeInfo& record = records.buffer();
         if (type == "1") {
             if (m_fileStart || m_payerStart) {
                 m_ok = m_out.takeBack(m_fileStart ? *m_fileStart : *m_payerStart);
@@ -462,11 +395,8 @@ private:
         } else if (type == "3") {
             const TAvailityEBRRecord3Info& claim = record.record3;
             m_claimStart = m_out.position();
-            m_claimMatches = m_values.fieldBeginsWith(1, claim.patientControlNumber) &&
-                             m_values.fieldBeginsWith(2, claim.patientName) &&
-                             (m_values[3].empty() || BeginsWithNoCase(record.record2.payerName, m_values[3]) ||
-                              BeginsWithNoCase(record.record2.payerId, m_values[3])) &&
-                             m_values.fieldBeginsWith(4, claim.billingProviderId);
+            m_claimMatches = ClaimMatchesValues(m_values, record.record2, claim.patientControlNumber, claim.patientName,
+                                                claim.billingProviderId);
             m_statusMatches = m_values[5].empty();
             if (m_claimMatches) {
                 write(line);
@@ -506,7 +436,6 @@ private:
     SelectionOutput& m_out;
     const SelectionValues& m_values;
     const std::string m_statusCodes;
-    EbrRecordReader m_reader;
     std::string m_previous;
     // Where the headings and the claim that may still be taken back begin in the output.
     std::optional<std::uint64_t> m_fileStart;
@@ -517,17 +446,24 @@ private:
     bool m_ok = true;
 };
 
-} // namespace
-
 int SelectEbrClaims(ReportInputFile& in, SelectionOutput& out, const SelectionValues& values)
 {
     EbrClaimSelection selection(out, values);
     return selection.run(in);
 }
 
+constexpr ClaimReportType kEbr{kEbrLabelWidth, kEbrSelectionCount, BuildEbrListingLine, WriteEbrReport,
+                               SelectEbrClaims};
+
+} // namespace
+
+int CreateEbrListing(const ReportRequest& request)
+{
+    return WriteClaimListing(request, kEbr);
+}
+
 int GenerateEbrReport(const ReportRequest& request)
 {
-    static constexpr ClaimReportType kEbr{kEbrLabelWidth, kEbrSelectionCount, WriteEbrReport, SelectEbrClaims};
     return GenerateClaimReport(request, kEbr);
 }
 

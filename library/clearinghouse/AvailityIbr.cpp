@@ -1,5 +1,6 @@
 #include "AvailityIbr.h"
 
+#include "AvailityReport.h"
 #include "Formatting.h"
 #include "ReportLibraryInterface.h"
 #include "ReportWriting.h"
@@ -14,20 +15,36 @@ namespace {
 constexpr int kIbrLabelWidth = 20;
 constexpr int kIbrSelectionCount = 5;
 
-} // namespace
+// Reads IBR records into the buffer. A record that is invalid leaves the buffer as it was.
+class IbrRecordReader {
+public:
+    static constexpr bool kSkipDashLines = false;
 
-void WriteTotalsLine(ReportText& text, std::string_view label, std::string_view count, std::string_view charges)
-{
-    text.start(label, kIbrLabelWidth).left(count, 22).text(" Charges: ").right(charges, 14).end();
-}
+    // "1", "2", "3" or "3E"; empty for any other type.
+    static std::string readType(std::string_view& line) { return ReadRecordType(line, {"1", "2", "3", "3E"}); }
+    // A file record, its payers, each payer's claims, each claim's errors.
+    static void allowAfter(std::string_view type, AllowedRecords& allowed);
 
-std::string IbrRecordReader::read(std::string_view line)
+    bool readFields(std::string_view type, std::string_view fields);
+    const TAvailityIBRCompositeInfo& buffer() const { return m_buffer; }
+
+private:
+    TAvailityIBRCompositeInfo m_buffer;
+    TAvailityIBRCompositeInfo m_scratch;
+    std::string m_unused;
+};
+
+void IbrRecordReader::allowAfter(std::string_view type, AllowedRecords& allowed)
 {
-    std::string type = ReadRecordType(line, {"1", "2", "3", "3E"});
-    if (type.empty() || !readFields(type, line)) {
-        return {};
+    if (type == "1") {
+        allowed.allow({"1", "2"});
+    } else if (type == "2") {
+        allowed.allow({"1", "2", "3"});
+    } else if (type == "3" || type == "3E") {
+        allowed.allow({"1", "2", "3", "3E"});
+    } else {
+        allowed.allow({"1"});
     }
-    return type;
 }
 
 bool IbrRecordReader::readFields(std::string_view type, std::string_view fields)
@@ -75,9 +92,7 @@ bool IbrRecordReader::readFields(std::string_view type, std::string_view fields)
         std::swap(m_buffer.record3, r);
     } else {
         TAvailityIBRRecord3EInfo& r = m_scratch.record3E;
-        take(r.initiator, true)(m_unused, true)(r.code, true)(r.message, true)(r.loop, true)(r.segment, true)(
-            r.element, false)(m_unused, false)(m_unused, false)(m_unused, false)(r.version, false);
-        if (!take.ok()) {
+        if (!ReadErrorRecord(fields, r, m_unused)) {
             return false;
         }
         std::swap(m_buffer.record3E, r);
@@ -88,91 +103,32 @@ bool IbrRecordReader::readFields(std::string_view type, std::string_view fields)
 int BuildIbrListingLine(ReportInputFile& in, const std::filesystem::path&, std::string_view name, const ReportRequest&,
                         std::string& line)
 {
-    int status = kStatusInvalidRecord;
-    AllowedRecords allowed{"1"};
-    IbrRecordReader reader;
-    RecordLineReader lines(in);
-    bool haveFile = false;
-    bool havePayer = false;
-    bool mixed = false;
-    TAvailityIBRRecord1Info first;
-    std::string payer;
-    std::int64_t received = 0;
-    std::int64_t accepted = 0;
-    std::int64_t rejected = 0;
-    std::string_view text;
-    while (lines.next(text)) {
-        const std::string type = reader.read(text);
-        if (!allowed.contains(type)) {
-            break;
-        }
-        const TAvailityIBRCompositeInfo& record = reader.buffer();
-        if (type == "1") {
-            if (!haveFile) {
-                first = record.record1;
-                haveFile = true;
-            }
-            received += ReadCount(record.record1.receivedCount);
-            accepted += ReadCount(record.record1.acceptedCount);
-            rejected += ReadCount(record.record1.rejectedCount);
-            status = kStatusSuccess;
-            allowed.allow({"1", "2"});
-        } else if (type == "2") {
-            if (!havePayer) {
-                payer = record.record2.payerName;
-                havePayer = true;
-            } else if (!EqualsNoCase(payer, record.record2.payerName)) {
-                mixed = true;
-            }
-            received += ReadCount(record.record2.receivedCount);
-            accepted += ReadCount(record.record2.acceptedCount);
-            rejected += ReadCount(record.record2.rejectedCount);
-            allowed.allow({"1", "2", "3"});
-        } else {
-            allowed.allow({"1", "2", "3", "3E"});
+    AvailityListing listing;
+    ClaimCounts counts;
+    // The file records and the payer records both count their claims.
+    auto count = [&counts](const auto& r) {
+        counts.received += ReadCount(r.receivedCount);
+        counts.accepted += ReadCount(r.acceptedCount);
+        counts.rejected += ReadCount(r.rejectedCount);
+    };
+    RecordSequence<IbrRecordReader> records(in);
+    while (records.nextRecord()) {
+        const TAvailityIBRCompositeInfo& record = records.buffer();
+        if (records.type() == "1") {
+            listing.addHeading(record.record1);
+            count(record.record1);
+        } else if (records.type() == "2") {
+            listing.addPayer(record.record2.payerName);
+            count(record.record2);
         }
     }
-    if (status != kStatusSuccess) {
-        return status;
+    // A file is listed when it begins with a valid file record.
+    if (!listing.hasHeading()) {
+        return kStatusInvalidRecord;
     }
-    const std::string upperName = AsciiUpper(name);
-    line = JoinListingFields({FormatSortDate(first.dateReceived), FormatSortTime(first.dateReceived), upperName,
-                              FormatDisplayDate(first.dateReceived), FormatLongTime(first.dateReceived), first.batchId,
-                              mixed ? std::string_view("MIXED") : std::string_view(payer), std::to_string(received),
-                              std::to_string(accepted), std::to_string(rejected), first.fileControlNumber, upperName});
+    line = listing.line(name, counts);
     return kStatusSuccess;
 }
-
-int CreateIbrListing(const ReportRequest& request)
-{
-    return WriteClaimListing(request, BuildIbrListingLine);
-}
-
-void WriteRule(ReportText& text, char c)
-{
-    const std::string label(20, c);
-    const std::string value(60, c);
-    text.start(label, 20).text(value).end();
-}
-
-void WriteErrorLocationLine(ReportText& text, int labelWidth, std::string_view loop, std::string_view segment,
-                            std::string_view element, std::string_view version)
-{
-    if (loop.empty() && segment.empty() && element.empty()) {
-        loop = segment = element = "NA";
-    }
-    text.start("Error Loop: ", labelWidth)
-        .left(loop, 10)
-        .text("Segment: ")
-        .left(segment, 20)
-        .text("Element: ")
-        .left(element, 16)
-        .text("Vers: ")
-        .text(version)
-        .end();
-}
-
-namespace {
 
 // The IBR report text, record by record.
 class IbrReportWriter {
@@ -196,6 +152,9 @@ public:
         m_previous = type;
     }
 
+    void end() { writeSeparation(); }
+
+private:
     // Before each record, and once more at the end of the file.
     void writeSeparation()
     {
@@ -204,7 +163,6 @@ public:
         }
     }
 
-private:
     void writeFile(const TAvailityIBRRecord1Info& r)
     {
         if (m_firstFile) {
@@ -219,25 +177,7 @@ private:
             m_text.wrapped(kIbrLabelWidth, m_widths.wrapWidth, "Availity Messages:", r.messages);
             m_text.blankLine();
         }
-        if (IsShown(r.customerId)) {
-            m_text.start("Customer ID:", kIbrLabelWidth).text(r.customerId).end();
-        }
-        m_text.start("Date Received:", kIbrLabelWidth)
-            .left(FormatDisplayDate(r.dateReceived), 22)
-            .text(" Time Received:        ")
-            .text(FormatLongTime(r.dateReceived))
-            .end();
-        m_text.start("Availity Batch ID:", kIbrLabelWidth)
-            .left(r.batchId, 22)
-            .text(" File Control Number:  ")
-            .text(r.fileControlNumber)
-            .end();
-        if (IsShown(r.fileId)) {
-            m_text.start("Availity File ID:", kIbrLabelWidth).left(r.fileId, 60).end();
-        }
-        if (IsShown(r.fileName)) {
-            m_text.start("File Name:", kIbrLabelWidth).left(r.fileName, 60).end();
-        }
+        WriteFileHeading(m_text, kIbrLabelWidth, kBatchFileHeading, r);
         if (m_fileTotals) {
             m_text.blankLine();
             WriteTotalsLine(m_text, "Received Claims:", r.receivedCount, r.receivedCharges);
@@ -333,75 +273,38 @@ private:
     std::string m_payerId;
 };
 
-} // namespace
-
 int WriteIbrReport(ReportInputFile& in, ReportOutputFile& out, const ReportWidths& widths, const std::filesystem::path&)
 {
-    AllowedRecords allowed{"1"};
-    IbrRecordReader reader;
     IbrReportWriter writer(out, widths);
-    RecordLineReader lines(in);
-    std::string_view text;
-    while (lines.next(text)) {
-        const std::string type = reader.read(text);
-        if (!allowed.contains(type)) {
-            writer.flush();
-            return kStatusInvalidFormat;
-        }
-        writer.writeRecord(type, reader.buffer());
-        if (type == "1") {
-            allowed.allow({"1", "2"});
-        } else if (type == "2") {
-            allowed.allow({"1", "2", "3"});
-        } else {
-            allowed.allow({"1", "2", "3", "3E"});
-        }
-    }
-    writer.writeSeparation();
-    writer.flush();
-    return kStatusSuccess;
+    return WriteRecordReport<IbrRecordReader>(in, writer);
 }
 
 int SelectIbrClaims(ReportInputFile& in, SelectionOutput& out, const SelectionValues& values)
 {
     const std::string statusCodes = values[5].empty() ? std::string() : StatusCodeList(values[5]);
-    AllowedRecords allowed{"1"};
-    IbrRecordReader reader;
-    RecordLineReader lines(in);
+    RecordSequence<IbrRecordReader> records(in);
     std::string pendingFile;
     std::string pendingPayer;
-    std::string normalised;
     bool claimSelected = false;
     bool ok = true;
-    std::string_view text;
-    while (ok && lines.next(text)) {
-        std::string_view rest = text;
-        const std::string type = ReadRecordType(rest, {"1", "2", "3", "3E"});
-        if (!allowed.contains(type)) {
-            return kStatusInvalidFormat;
-        }
-        normalised.assign(type).append("|").append(rest);
+    while (ok && records.next()) {
         // A record with invalid fields is left out; the claim before it keeps its place in the output.
-        if (reader.read(text).empty()) {
+        if (!records.readFields()) {
             continue;
         }
-        const TAvailityIBRCompositeInfo& record = reader.buffer();
+        const std::string& type = records.type();
+        const TAvailityIBRCompositeInfo& record = records.buffer();
         if (type == "1") {
-            pendingFile = normalised;
+            pendingFile = records.selectionLine();
             pendingPayer.clear();
             claimSelected = false;
-            allowed.allow({"1", "2"});
         } else if (type == "2") {
-            pendingPayer = normalised;
+            pendingPayer = records.selectionLine();
             claimSelected = false;
-            allowed.allow({"1", "2", "3"});
         } else if (type == "3") {
             const TAvailityIBRRecord3Info& claim = record.record3;
-            claimSelected = values.fieldBeginsWith(1, claim.patientControlNumber) &&
-                            values.fieldBeginsWith(2, claim.patientName) &&
-                            (values[3].empty() || BeginsWithNoCase(record.record2.payerName, values[3]) ||
-                             BeginsWithNoCase(record.record2.payerId, values[3])) &&
-                            values.fieldBeginsWith(4, claim.billingProviderId) &&
+            claimSelected = ClaimMatchesValues(values, record.record2, claim.patientControlNumber, claim.patientName,
+                                               claim.billingProviderId) &&
                             (values[5].empty() || InStatusCodeList(claim.statusCode, statusCodes));
             if (claimSelected) {
                 // The file and payer records go out once, just before their first selected claim.
@@ -413,22 +316,30 @@ int SelectIbrClaims(ReportInputFile& in, SelectionOutput& out, const SelectionVa
                     ok = ok && out.writeLine(pendingPayer);
                     pendingPayer.clear();
                 }
-                ok = ok && out.writeLine(normalised);
+                ok = ok && out.writeLine(records.selectionLine());
             }
-            allowed.allow({"1", "2", "3", "3E"});
-        } else {
-            if (claimSelected) {
-                ok = out.writeLine(normalised);
-            }
-            allowed.allow({"1", "2", "3", "3E"});
+        } else if (claimSelected) {
+            ok = out.writeLine(records.selectionLine());
         }
+    }
+    if (records.stopped()) {
+        return kStatusInvalidFormat;
     }
     return ok ? kStatusSuccess : kStatusCannotCreateOutput;
 }
 
+constexpr ClaimReportType kIbr{kIbrLabelWidth, kIbrSelectionCount, BuildIbrListingLine, WriteIbrReport,
+                               SelectIbrClaims};
+
+} // namespace
+
+int CreateIbrListing(const ReportRequest& request)
+{
+    return WriteClaimListing(request, kIbr);
+}
+
 int GenerateIbrReport(const ReportRequest& request)
 {
-    static constexpr ClaimReportType kIbr{kIbrLabelWidth, kIbrSelectionCount, WriteIbrReport, SelectIbrClaims};
     return GenerateClaimReport(request, kIbr);
 }
 

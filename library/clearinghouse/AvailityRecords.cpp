@@ -11,38 +11,6 @@ namespace {
 // Report text is handed to the file in pieces of about this size.
 constexpr std::size_t kReportTextChunk = 64 * 1024;
 
-bool IsDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
-bool AllDigits(std::string_view text)
-{
-    for (char c : text) {
-        if (!IsDigit(c)) {
-            return false;
-        }
-    }
-    return true;
-}
-
-// Characters from a 1-based position, as many as there are up to the length.
-std::string_view Part(std::string_view text, std::size_t position, std::size_t length)
-{
-    if (position - 1 >= text.size()) {
-        return {};
-    }
-    return text.substr(position - 1, length);
-}
-
-std::string MonthDayYear(std::string_view year, std::string_view month, std::string_view day)
-{
-    std::string result;
-    result.reserve(10);
-    result.append(month).append("/").append(day).append("/").append(year);
-    return result;
-}
-
 bool TakeField(std::string_view& line, bool needsBar, std::string& field, bool trimLeft)
 {
     const std::size_t bar = line.find('|');
@@ -65,6 +33,37 @@ bool TakeField(std::string_view& line, bool needsBar, std::string& field, bool t
 }
 
 } // namespace
+
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+bool AllDigits(std::string_view text)
+{
+    for (char c : text) {
+        if (!IsDigit(c)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string_view TextPart(std::string_view text, std::size_t position, std::size_t length)
+{
+    if (position - 1 >= text.size()) {
+        return {};
+    }
+    return text.substr(position - 1, length);
+}
+
+std::string MonthDayYear(std::string_view year, std::string_view month, std::string_view day)
+{
+    std::string result;
+    result.reserve(10);
+    result.append(month).append("/").append(day).append("/").append(year);
+    return result;
+}
 
 std::string_view TrimLeftBlanks(std::string_view text)
 {
@@ -99,6 +98,14 @@ bool NextRecordField(std::string_view& line, bool needsBar, std::string& field)
 bool NextExactRecordField(std::string_view& line, bool needsBar, std::string& field)
 {
     return TakeField(line, needsBar, field, false);
+}
+
+bool ReadErrorRecord(std::string_view fields, AvailityErrorRecord& r, std::string& unused)
+{
+    RecordFieldReader take(fields);
+    take(r.initiator, true)(r.type, true)(r.code, true)(r.message, true)(r.loop, true)(r.segment, true)(
+        r.element, false)(unused, false)(unused, false)(unused, false)(r.version, false);
+    return take.ok();
 }
 
 std::string ReformatAvailityDate(std::string_view text)
@@ -191,12 +198,12 @@ std::optional<int> ReadDigits(std::string_view text)
 
 std::optional<DateTimeParts> ReadAvailityDateTime(std::string_view date, std::string_view time)
 {
-    const std::optional<int> year = ReadDigits(Part(date, 1, 4));
-    const std::optional<int> month = ReadDigits(Part(date, 6, 2));
-    const std::optional<int> day = ReadDigits(Part(date, 9, 2));
-    const std::optional<int> hour = ReadDigits(Part(time, 1, 2));
-    const std::optional<int> minute = ReadDigits(Part(time, 4, 2));
-    const std::optional<int> second = ReadDigits(Part(time, 7, 2));
+    const std::optional<int> year = ReadDigits(TextPart(date, 1, 4));
+    const std::optional<int> month = ReadDigits(TextPart(date, 6, 2));
+    const std::optional<int> day = ReadDigits(TextPart(date, 9, 2));
+    const std::optional<int> hour = ReadDigits(TextPart(time, 1, 2));
+    const std::optional<int> minute = ReadDigits(TextPart(time, 4, 2));
+    const std::optional<int> second = ReadDigits(TextPart(time, 7, 2));
     if (!year || !month || !day || !hour || !minute || !second || !IsValidDate(*year, *month, *day) || *hour > 23 ||
         *minute > 59 || *second > 59) {
         return std::nullopt;

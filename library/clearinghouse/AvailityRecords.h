@@ -1,12 +1,14 @@
 #pragma once
 
 // The record conventions of the Availity batch reports: one record per line, a record type before the first
-// "|", then "|"-separated fields. Also the value rules that the IBR, EBR and DPR reports share (dates,
-// amounts, status codes, the allowed record sequence) and the line reader that skips empty lines.
+// "|", then "|"-separated fields. Also the records and value rules that the IBR, EBR and DPR reports share
+// (dates, amounts, status codes, the allowed record sequence), the line reader that skips empty lines, and
+// the pass over a file's records in the order its format allows.
 
 #include "DayDate.h"
 #include "ReportFiles.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <initializer_list>
 #include <optional>
@@ -49,6 +51,53 @@ private:
     bool m_ok = true;
 };
 
+// The heading of one file in a report: the EBR file record and the DPR heading record are this, the IBR file
+// record begins with it.
+struct AvailityFileHeading {
+    DateTimeParts dateReceived;
+    std::string batchId;
+    std::string fileControlNumber;
+    std::string customerId;
+    std::string fileId;
+    std::string fileName;
+};
+
+// The payer record of the IBR and EBR reports, with the claims and charges of the payer.
+struct AvailityPayerRecord {
+    std::string payerName;
+    std::string receivedCount;
+    std::string acceptedCount;
+    std::string receivedCharges;
+    std::string acceptedCharges;
+    std::string rejectedCount;
+    std::string rejectedCharges;
+    std::string payerId;
+};
+
+// The error record of a claim in the IBR and EBR reports.
+struct AvailityErrorRecord {
+    std::string initiator;
+    std::string type;
+    std::string code;
+    std::string message;
+    std::string loop;
+    std::string segment;
+    std::string element;
+    std::string version;
+};
+
+// Reads the fields of an error record, up to the first that fails; false when one fails. The fields that
+// neither report shows are read into unused.
+bool ReadErrorRecord(std::string_view fields, AvailityErrorRecord& record, std::string& unused);
+
+// Whether a character is a digit, and whether every character of a text is one (also of an empty text).
+bool IsDigit(char c);
+bool AllDigits(std::string_view text);
+// Characters from a 1-based position, as many as there are up to the length; empty past the end.
+std::string_view TextPart(std::string_view text, std::size_t position, std::size_t length);
+// "mm/dd/yyyy" of the year, month and day.
+std::string MonthDayYear(std::string_view year, std::string_view month, std::string_view day);
+
 // Claim dates: eight digits (year, month, day) or "yyyy-mm-dd" with any non-digit separators become
 // "mm/dd/yyyy"; anything else stays as it is.
 std::string ReformatAvailityDate(std::string_view text);
@@ -84,6 +133,7 @@ bool BeginsWithNoCase(std::string_view field, std::string_view prefix);
 // The record types that may come next in a file, kept as a "|"-joined list.
 class AllowedRecords {
 public:
+    AllowedRecords() = default;
     explicit AllowedRecords(std::initializer_list<std::string_view> types) { allow(types); }
     void allow(std::initializer_list<std::string_view> types);
     bool contains(std::string_view type) const;
@@ -107,6 +157,83 @@ private:
     ReportInputFile& m_file;
     bool m_skipDashLines;
     std::string m_line;
+};
+
+// The records of a report file in the order its format allows, read with a record reader of the format. The
+// reader supplies:
+//   static std::string readType(std::string_view& line)  the record type taken off the line (ReadRecordType
+//                                                           with the format's types), empty when unknown;
+//   bool readFields(std::string_view type, std::string_view fields)  reads the record into its buffer, false
+//                                                           when the fields are invalid (the buffer stays);
+//   buffer()                                                the last valid record of each type;
+//   static void allowAfter(std::string_view type, AllowedRecords& allowed)  the types that may follow a record
+//                                                           of the type (the start of the file when empty);
+//   static constexpr bool kSkipDashLines                    as RecordLineReader takes it.
+template <class Reader>
+class RecordSequence {
+public:
+    explicit RecordSequence(ReportInputFile& in) : m_lines(in, Reader::kSkipDashLines)
+    {
+        Reader::allowAfter({}, m_allowed);
+    }
+
+    // The next record line and its type. False at the end of the file, and at a record that may not come
+    // next, after which stopped() is true.
+    bool next()
+    {
+        std::string_view text;
+        if (!m_lines.next(text)) {
+            return false;
+        }
+        m_fields = text;
+        m_type = Reader::readType(m_fields);
+        m_stopped = !m_allowed.contains(m_type);
+        return !m_stopped;
+    }
+
+    // Reads the fields of the record that next() found. False when they are invalid, which leaves the buffer
+    // and the record types that may come next as they were.
+    bool readFields()
+    {
+        if (!m_reader.readFields(m_type, m_fields)) {
+            return false;
+        }
+        Reader::allowAfter(m_type, m_allowed);
+        return true;
+    }
+
+    // next() and readFields() together: false at the end of the file, and at the first record that may not
+    // come next or has invalid fields, after which stopped() is true.
+    bool nextRecord()
+    {
+        if (!next()) {
+            return false;
+        }
+        m_stopped = !readFields();
+        return !m_stopped;
+    }
+
+    // Whether reading stopped at a misplaced or invalid record rather than at the end of the file.
+    bool stopped() const { return m_stopped; }
+    const std::string& type() const { return m_type; }
+    const auto& buffer() const { return m_reader.buffer(); }
+
+    // The record as a claim selection writes it: the type as read (trimmed, upper-cased), "|", the fields
+    // exactly as they stand.
+    const std::string& selectionLine()
+    {
+        m_line.assign(m_type).append("|").append(m_fields);
+        return m_line;
+    }
+
+private:
+    RecordLineReader m_lines;
+    AllowedRecords m_allowed;
+    Reader m_reader;
+    std::string_view m_fields;
+    std::string m_type;
+    std::string m_line;
+    bool m_stopped = false;
 };
 
 // Report text gathered in memory and handed to the report file in large pieces: lines are built from a

@@ -1,5 +1,6 @@
 #include "ClaimReport.h"
 
+#include "Formatting.h"
 #include "OperatingSystem.h"
 #include "ReportLibraryInterface.h"
 #include "ReportWriting.h"
@@ -157,8 +158,9 @@ int ClaimReportWrapWidth(const ReportRequest& request)
     return ReportLineWidth(*pointSize, request.orientation());
 }
 
-int WriteClaimListing(const ReportRequest& request, ClaimListingLineBuilder buildLine)
+int WriteClaimListing(const ReportRequest& request, const ClaimReportType& type)
 {
+    const ClaimListingLineBuilder buildLine = type.buildListingLine;
     return WriteDirectoryListing(request, [buildLine](const std::filesystem::path& folder,
                                                       const std::vector<std::string>& names, const ReportRequest& r) {
         ListingLines lines;
@@ -179,6 +181,19 @@ int WriteClaimListing(const ReportRequest& request, ClaimListingLineBuilder buil
         lines.save(r.outputPath());
         return firstFailure;
     });
+}
+
+std::string ClaimListingLine(const DateTimeParts& time, std::string_view name,
+                             std::initializer_list<std::string_view> fields)
+{
+    const std::string upperName = AsciiUpper(name);
+    std::string line = JoinListingFields(
+        {FormatSortDate(time), FormatSortTime(time), upperName, FormatDisplayDate(time), FormatLongTime(time)});
+    for (std::string_view field : fields) {
+        line.append("|").append(field);
+    }
+    line.append("|").append(upperName);
+    return line;
 }
 
 int GenerateClaimReport(const ReportRequest& request, const ClaimReportType& type)

@@ -1,8 +1,8 @@
 #pragma once
 
-// The report generation procedure of the claim reports (Availity IBR, EBR and DPR, Alabama Medicaid BRF):
-// when the user entered selection values, the claims that match them are first copied to a temporary file,
-// which is then reported instead of the whole file.
+// The listing and report generation procedures of the claim reports (Availity IBR, EBR and DPR, Alabama
+// Medicaid BRF), which each type fills in with its own pieces. When the user entered selection values, the
+// claims that match them are first copied to a temporary file, which is then reported instead of the whole file.
 
 #include "AvailityRecords.h"
 #include "ReportFiles.h"
@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -61,10 +62,16 @@ private:
     std::string m_tail;
 };
 
-// What a claim report type supplies to the generation procedure.
+// The listing line of one open report file of a claim report type: 0 with the line, or the status that says
+// why the file is not listed.
+using ClaimListingLineBuilder = int (*)(ReportInputFile& in, const std::filesystem::path& file, std::string_view name,
+                                        const ReportRequest& request, std::string& line);
+
+// What a claim report type supplies to the listing and generation procedures.
 struct ClaimReportType {
     int labelWidth;
     int selectionCount; // selection values 1 to selectionCount restrict the report
+    ClaimListingLineBuilder buildListingLine;
     // Writes the report text of the input; answers 0, or 6 at the first invalid or misplaced record.
     int (*writeReport)(ReportInputFile& in, ReportOutputFile& out, const ReportWidths& widths,
                        const std::filesystem::path& reportFile);
@@ -78,13 +85,13 @@ int ClaimReportWrapWidth(const ReportRequest& request);
 
 int GenerateClaimReport(const ReportRequest& request, const ClaimReportType& type);
 
-// The listing line of one open report file of a claim report type: 0 with the line, or the status that says
-// why the file is not listed.
-using ClaimListingLineBuilder = int (*)(ReportInputFile& in, const std::filesystem::path& file, std::string_view name,
-                                        const ReportRequest& request, std::string& line);
-
 // The directory listing of a claim report type, reading every file through one input buffer. A file that
 // cannot be opened is not listed (status 7).
-int WriteClaimListing(const ReportRequest& request, ClaimListingLineBuilder buildLine);
+int WriteClaimListing(const ReportRequest& request, const ClaimReportType& type);
+
+// The listing line of a claim report file: the date and time (sort forms), the name in capitals, the date
+// and time (display forms, with seconds), the type's own fields, and the name again.
+std::string ClaimListingLine(const DateTimeParts& time, std::string_view name,
+                             std::initializer_list<std::string_view> fields);
 
 } // namespace talmere

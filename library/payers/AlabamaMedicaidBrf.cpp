@@ -1,6 +1,8 @@
 #include "AlabamaMedicaidBrf.h"
 #include "AlabamaMedicaidBrfRecords.h"
 
+#include "AvailityRecords.h"
+#include "ClaimReport.h"
 #include "Formatting.h"
 #include "OperatingSystem.h"
 #include "ReportLibraryInterface.h"
@@ -85,6 +87,8 @@ std::string FormatBrfAmount(std::string_view amount)
     return result.substr(zeros);
 }
 
+namespace {
+
 int BuildBrfListingLine(ReportInputFile& in, const std::filesystem::path& file, std::string_view name,
                         const ReportRequest&, std::string& line)
 {
@@ -109,16 +113,9 @@ int BuildBrfListingLine(ReportInputFile& in, const std::filesystem::path& file, 
     if (status != kStatusSuccess) {
         return status;
     }
-    const std::string upperName = AsciiUpper(name);
-    line = JoinListingFields({FormatSortDate(time), FormatSortTime(time), upperName, FormatDisplayDate(time),
-                              FormatLongTime(time), firstTrackingId, std::to_string(paid), std::to_string(suspended),
-                              std::to_string(denied), upperName});
+    line = ClaimListingLine(time, name,
+                            {firstTrackingId, std::to_string(paid), std::to_string(suspended), std::to_string(denied)});
     return kStatusSuccess;
-}
-
-int CreateBrfListing(const ReportRequest& request)
-{
-    return WriteClaimListing(request, BuildBrfListingLine);
 }
 
 int WriteBrfReport(ReportInputFile& in, ReportOutputFile& out, const ReportWidths&,
@@ -221,9 +218,18 @@ int SelectBrfClaims(ReportInputFile& in, SelectionOutput& out, const SelectionVa
     return kStatusSuccess;
 }
 
+constexpr ClaimReportType kBrf{kBrfLabelWidth, kBrfSelectionCount, BuildBrfListingLine, WriteBrfReport,
+                               SelectBrfClaims};
+
+} // namespace
+
+int CreateBrfListing(const ReportRequest& request)
+{
+    return WriteClaimListing(request, kBrf);
+}
+
 int GenerateBrfReport(const ReportRequest& request)
 {
-    static constexpr ClaimReportType kBrf{kBrfLabelWidth, kBrfSelectionCount, WriteBrfReport, SelectBrfClaims};
     return GenerateClaimReport(request, kBrf);
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
 // Alabama Medicaid BRF files: fixed-width text, one line per claim with its status (paid, suspended or
-// denied), amounts and errors. The records and the parts of the report are in AlabamaMedicaidBrfRecords.h.
+// denied), amounts and errors. The records and their values are in AlabamaMedicaidBrfRecords.h.
 
 #include "ReportRequest.h"
 

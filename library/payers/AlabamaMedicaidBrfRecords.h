@@ -1,13 +1,8 @@
 #pragma once
 
-// The records of Alabama Medicaid BRF files and the pieces of their listing and report.
-
-#include "AvailityRecords.h"
-#include "ClaimReport.h"
-#include "ReportRequest.h"
+// The records of Alabama Medicaid BRF files and the values of their report.
 
 #include <array>
-#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -47,12 +42,5 @@ bool ReadBrfRecord(std::string_view line, TAlabamaMedicaidBFRRecordInfo& record)
 std::string BrfStatusText(std::string_view code);
 // Amounts in cents with two implied decimals, shown with the decimal point: 000012345 is 123.45.
 std::string FormatBrfAmount(std::string_view amount);
-
-int BuildBrfListingLine(ReportInputFile& in, const std::filesystem::path& file, std::string_view name,
-                        const ReportRequest& request, std::string& line);
-
-int WriteBrfReport(ReportInputFile& in, ReportOutputFile& out, const ReportWidths& widths,
-                   const std::filesystem::path& reportFile);
-int SelectBrfClaims(ReportInputFile& in, SelectionOutput& out, const SelectionValues& values);
 
 } // namespace talmere
