@@ -6,25 +6,11 @@
 #include <gtest/gtest.h>
 
 using namespace talmere;
-using test::LinesStartingWith;
-using test::ReadFile;
-using test::RunListing;
-using test::RunReport;
-using test::TestData;
-using test::WriteFile;
+using namespace talmere::test;
 
 namespace {
 
-class DprReport : public ::testing::Test {
-protected:
-    test::TempFolder m_folder;
-
-    std::filesystem::path write(const std::string& name, const std::string& content) const
-    {
-        WriteFile(m_folder / name, content);
-        return m_folder / name;
-    }
-};
+using DprReport = ReportFolderTest;
 
 const std::string kClaim = "CST|ID|PCN1|P1|BP|DOE|20240301|10|20240302|A^1^text^2300^CLM^01|\r\n";
 
@@ -108,18 +94,15 @@ TEST_F(DprReport, AnInvalidRecordStopsTheReportWithStatusSix)
 
 TEST_F(DprReport, SelectionWritesEachHeadingOnceBeforeItsSelectedClaims)
 {
-    test::ReportOptions options;
-    options.filters[3] = "MCD";
-    const test::ReportRun run = RunReport("AVAILITY_DPR", TestData("availity_dpr/claims.dpr"), m_folder, options);
+    const test::ReportRun run =
+        RunReport("AVAILITY_DPR", TestData("availity_dpr/claims.dpr"), m_folder, Filter(3, "MCD"));
     EXPECT_EQ(run.status, kStatusSuccess);
     EXPECT_EQ(run.text, ReadFile(TestData("availity_dpr/claims-payer-mcd.txt")));
 
     auto patients = [&](int number, const std::string& value) {
-        test::ReportOptions one;
-        one.filters[number] = value;
-        return LinesStartingWith(RunReport("AVAILITY_DPR", TestData("availity_dpr/claims.dpr"), m_folder, one).text,
-                                 "  Patient Name:")
-            .size();
+        const std::string text =
+            RunReport("AVAILITY_DPR", TestData("availity_dpr/claims.dpr"), m_folder, Filter(number, value)).text;
+        return LinesStartingWith(text, "  Patient Name:").size();
     };
     EXPECT_EQ(patients(1, "pcn1001"), 1u);
     EXPECT_EQ(patients(2, "poe"), 2u);

@@ -5,31 +5,16 @@
 #include <gtest/gtest.h>
 
 using namespace talmere;
-using test::LinesStartingWith;
-using test::ReadFile;
-using test::RunListing;
-using test::RunReport;
-using test::TestData;
-using test::WriteFile;
+using namespace talmere::test;
 
 namespace {
 
-class EbrReport : public ::testing::Test {
+class EbrReport : public ReportFolderTest {
 protected:
-    test::TempFolder m_folder;
-
-    std::filesystem::path write(const std::string& name, const std::string& content) const
-    {
-        WriteFile(m_folder / name, content);
-        return m_folder / name;
-    }
-
     std::vector<std::string> selectedPatients(int number, const std::string& value,
                                               const std::filesystem::path& file = TestData("availity_ebr/payers.ebr"))
     {
-        test::ReportOptions options;
-        options.filters[number] = value;
-        const test::ReportRun run = RunReport("AVAILITY_EBR", file, m_folder, options);
+        const test::ReportRun run = RunReport("AVAILITY_EBR", file, m_folder, Filter(number, value));
         EXPECT_EQ(run.status, kStatusSuccess);
         std::vector<std::string> names;
         for (const std::string& line : LinesStartingWith(run.text, "Patient Name:")) {
@@ -79,9 +64,8 @@ TEST_F(EbrReport, SubRecordsOfOneClaimMustBeOfOneKind)
 
 TEST_F(EbrReport, SelectionByStatusLooksAtTheClaimsSubRecords)
 {
-    test::ReportOptions options;
-    options.filters[5] = "NA";
-    const test::ReportRun run = RunReport("AVAILITY_EBR", TestData("availity_ebr/payers.ebr"), m_folder, options);
+    const test::ReportRun run =
+        RunReport("AVAILITY_EBR", TestData("availity_ebr/payers.ebr"), m_folder, Filter(5, "NA"));
     EXPECT_EQ(run.status, kStatusSuccess);
     EXPECT_EQ(run.text, ReadFile(TestData("availity_ebr/payers-status-na.txt")));
 
@@ -98,9 +82,8 @@ TEST_F(EbrReport, SelectionKeepsTheHeadingsOfTheSelectedClaimsOnly)
     EXPECT_EQ(selectedPatients(1, "pcn2001"), std::vector<std::string>{"ROE, JANE"});
 
     // The payer heading above a selected claim stays; the one above a claim that is not selected goes.
-    test::ReportOptions options;
-    options.filters[4] = "98765";
-    const std::string text = RunReport("AVAILITY_EBR", TestData("availity_ebr/payers.ebr"), m_folder, options).text;
+    const std::string text =
+        RunReport("AVAILITY_EBR", TestData("availity_ebr/payers.ebr"), m_folder, Filter(4, "98765")).text;
     EXPECT_EQ(LinesStartingWith(text, "Payer:").size(), 2u);
     EXPECT_EQ(LinesStartingWith(text, "Report Message:").size(), 1u);
     EXPECT_TRUE(LinesStartingWith(text, "Payer Message:").empty());

@@ -7,12 +7,7 @@
 #include <cstdlib>
 
 using namespace talmere;
-using test::LinesStartingWith;
-using test::ReadFile;
-using test::RunListing;
-using test::RunReport;
-using test::TestData;
-using test::WriteFile;
+using namespace talmere::test;
 
 namespace {
 
@@ -41,17 +36,10 @@ private:
     bool m_had = false;
 };
 
-class IbrReport : public ::testing::Test {
+class IbrReport : public ReportFolderTest {
 protected:
-    test::TempFolder m_folder;
     test::TempFolder m_temporary;
     TemporaryFolderVariable m_tmpdir{m_temporary.path().string()};
-
-    std::filesystem::path write(const std::string& name, const std::string& content) const
-    {
-        WriteFile(m_folder / name, content);
-        return m_folder / name;
-    }
 
     bool temporaryFolderIsEmpty() const { return std::filesystem::is_empty(m_temporary.path()); }
 };
@@ -136,9 +124,8 @@ TEST_F(IbrReport, TheWrapWidthComesFromParamOneOrThePointSize)
 
 TEST_F(IbrReport, SelectionByStatusKeepsTheFileAndPayerRecordsOfSelectedClaims)
 {
-    test::ReportOptions options;
-    options.filters[5] = "r; NA";
-    const test::ReportRun run = RunReport("AVAILITY_IBR", TestData("availity_ibr/payers.ibr"), m_folder, options);
+    const test::ReportRun run =
+        RunReport("AVAILITY_IBR", TestData("availity_ibr/payers.ibr"), m_folder, Filter(5, "r; NA"));
     EXPECT_EQ(run.status, kStatusSuccess);
     EXPECT_EQ(run.text, ReadFile(TestData("availity_ibr/payers-status-r-na.txt")));
     EXPECT_TRUE(temporaryFolderIsEmpty());
@@ -148,9 +135,8 @@ TEST_F(IbrReport, EachSelectionValueNarrowsTheClaims)
 {
     const std::filesystem::path file = TestData("availity_ibr/payers.ibr");
     auto patients = [&](int number, const std::string& value) {
-        test::ReportOptions options;
-        options.filters[number] = value;
-        return LinesStartingWith(RunReport("AVAILITY_IBR", file, m_folder, options).text, "Patient Name:");
+        return LinesStartingWith(RunReport("AVAILITY_IBR", file, m_folder, Filter(number, value)).text,
+                                 "Patient Name:");
     };
     EXPECT_EQ(patients(1, " pcn100 ").size(), 3u);
     EXPECT_EQ(patients(2, "roe, j"), std::vector<std::string>{"Patient Name:       ROE, JANE              "
@@ -161,9 +147,7 @@ TEST_F(IbrReport, EachSelectionValueNarrowsTheClaims)
     EXPECT_EQ(patients(5, "a").size(), 1u);
 
     // Nothing matches: an empty report, and success.
-    test::ReportOptions none;
-    none.filters[2] = "NOBODY";
-    const test::ReportRun run = RunReport("AVAILITY_IBR", file, m_folder, none);
+    const test::ReportRun run = RunReport("AVAILITY_IBR", file, m_folder, Filter(2, "NOBODY"));
     EXPECT_EQ(run.status, kStatusSuccess);
     EXPECT_EQ(run.text, "");
     EXPECT_TRUE(temporaryFolderIsEmpty());
@@ -173,10 +157,8 @@ TEST_F(IbrReport, ASelectedClaimStaysWhenTheRecordAfterItIsMalformed)
 {
     const std::string claim = "3|DOE, JANE|20240301|20240301|PCN1|10|BP|CH|TR||AV1|R\r\n";
     const std::string malformed = "3|ROE|20240301\r\n";
-    test::ReportOptions options;
-    options.filters[2] = "doe";
     const test::ReportRun run =
-        RunReport("AVAILITY_IBR", write("f.ibr", kFile + kPayer + claim + malformed), m_folder, options);
+        RunReport("AVAILITY_IBR", write("f.ibr", kFile + kPayer + claim + malformed), m_folder, Filter(2, "doe"));
     EXPECT_EQ(run.status, kStatusSuccess);
     EXPECT_EQ(LinesStartingWith(run.text, "Patient Name:").size(), 1u);
 }
@@ -186,10 +168,8 @@ TEST_F(IbrReport, AFailedSelectionReportsTheWholeFile)
     // The selection stops at the misplaced record; the report of the whole file then shows all records
     // before it, selected or not.
     const std::string claims = "3|DOE|20240301|20240301|PCN1|10|BP|CH|\r\n3|ROE|20240301|20240301|PCN2|10|BP|CH|\r\n";
-    test::ReportOptions options;
-    options.filters[2] = "DOE";
     const test::ReportRun run =
-        RunReport("AVAILITY_IBR", write("f.ibr", kFile + kPayer + claims + "1E|x\r\n"), m_folder, options);
+        RunReport("AVAILITY_IBR", write("f.ibr", kFile + kPayer + claims + "1E|x\r\n"), m_folder, Filter(2, "DOE"));
     EXPECT_EQ(run.status, kStatusInvalidFormat);
     EXPECT_EQ(LinesStartingWith(run.text, "Patient Name:").size(), 2u);
     EXPECT_TRUE(temporaryFolderIsEmpty());
@@ -198,9 +178,8 @@ TEST_F(IbrReport, AFailedSelectionReportsTheWholeFile)
 TEST_F(IbrReport, WithoutATemporaryFolderTheWholeFileIsReported)
 {
     TemporaryFolderVariable missing((m_folder / "no-such-folder").string());
-    test::ReportOptions options;
-    options.filters[2] = "NOBODY";
-    const test::ReportRun run = RunReport("AVAILITY_IBR", TestData("availity_ibr/payers.ibr"), m_folder, options);
+    const test::ReportRun run =
+        RunReport("AVAILITY_IBR", TestData("availity_ibr/payers.ibr"), m_folder, Filter(2, "NOBODY"));
     EXPECT_EQ(run.status, kStatusSuccess);
     EXPECT_EQ(run.text, ReadFile(TestData("availity_ibr/payers.txt")));
 }

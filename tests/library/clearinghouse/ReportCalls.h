@@ -1,15 +1,19 @@
 #pragma once
 
-// Calls of the built report format library as the program makes them, for the claim and payer reports.
+// Calls of the built report format library as the program makes them, for the claim and payer reports, and
+// the fixture of their tests.
 
 #include "ReportLibraryInterface.h"
 #include "TestSupport.h"
+
+#include <gtest/gtest.h>
 
 #include <filesystem>
 #include <map>
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace talmere::test {
@@ -25,6 +29,14 @@ struct ReportOptions {
     std::string pointSize = "10";
     std::string orientation = "PORTRAIT";
 };
+
+// Options with one selection value set.
+inline ReportOptions Filter(int number, std::string value)
+{
+    ReportOptions options;
+    options.filters[number] = std::move(value);
+    return options;
+}
 
 // GenerateReportFile on one file; the report goes to a file in the given folder.
 inline ReportRun RunReport(std::string_view format, const std::filesystem::path& file, const TempFolder& folder,
@@ -87,5 +99,18 @@ inline std::vector<std::string> LinesStartingWith(const std::string& text, std::
     }
     return lines;
 }
+
+// A test with a fresh folder for the files it writes and the reports and listings it makes.
+class ReportFolderTest : public ::testing::Test {
+protected:
+    TempFolder m_folder;
+
+    // Writes a file into the folder; answers its path.
+    std::filesystem::path write(const std::string& name, const std::string& content) const
+    {
+        WriteFile(m_folder / name, content);
+        return m_folder / name;
+    }
+};
 
 } // namespace talmere::test

@@ -6,19 +6,13 @@
 #include <gtest/gtest.h>
 
 using namespace talmere;
-using test::LinesStartingWith;
-using test::ReadFile;
-using test::RunListing;
-using test::RunReport;
-using test::TestData;
-using test::WriteFile;
+using namespace talmere::test;
 
 namespace {
 
-class BrfReport : public ::testing::Test {
+class BrfReport : public ReportFolderTest {
 protected:
     test::TimeZone m_zone{"UTC0"};
-    test::TempFolder m_folder;
     std::filesystem::path m_claims = m_folder / "AL240308.001";
 
     void SetUp() override
@@ -85,17 +79,13 @@ TEST_F(BrfReport, TheListingIsDatedByTheFileAndCountsTheStatuses)
 
 TEST_F(BrfReport, SelectionCopiesTheMatchingClaimsUnderTheFileTime)
 {
-    test::ReportOptions options;
-    options.filters[5] = "D";
-    test::ReportRun run = RunReport("ALABAMA_MEDICAID_BRF", m_claims, m_folder, options);
+    test::ReportRun run = RunReport("ALABAMA_MEDICAID_BRF", m_claims, m_folder, Filter(5, "D"));
     EXPECT_EQ(run.status, kStatusSuccess);
     EXPECT_EQ(run.text, ReadFile(TestData("alabama_medicaid_brf/claims-denied.txt")));
 
     auto claims = [&](int number, const std::string& value) {
-        test::ReportOptions one;
-        one.filters[number] = value;
-        return LinesStartingWith(RunReport("ALABAMA_MEDICAID_BRF", m_claims, m_folder, one).text, "Internal Cntrl No:")
-            .size();
+        const std::string text = RunReport("ALABAMA_MEDICAID_BRF", m_claims, m_folder, Filter(number, value)).text;
+        return LinesStartingWith(text, "Internal Cntrl No:").size();
     };
     EXPECT_EQ(claims(1, "pcn2"), 2u);
     EXPECT_EQ(claims(2, "r000111"), 1u);

@@ -8,20 +8,13 @@
 #include <gtest/gtest.h>
 
 using namespace talmere;
-using test::CallBuiltLibrary;
-using test::MakeRequest;
-using test::ReadFile;
-using test::RunListing;
-using test::RunReport;
-using test::TestData;
-using test::WriteFile;
+using namespace talmere::test;
 
 namespace {
 
-class BcbsmnReport : public ::testing::Test {
+class BcbsmnReport : public ReportFolderTest {
 protected:
     test::TimeZone m_zone{"UTC0"};
-    test::TempFolder m_folder;
 
     void TearDown() override { SetCurrentLocalDateTimeForTesting(std::nullopt); }
 

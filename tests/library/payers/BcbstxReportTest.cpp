@@ -5,10 +5,7 @@
 #include <gtest/gtest.h>
 
 using namespace talmere;
-using test::ReadFile;
-using test::RunReport;
-using test::TestData;
-using test::WriteFile;
+using namespace talmere::test;
 
 TEST(BcbstxReport, OnlyTheNewPageCodeStartsAPage)
 {
