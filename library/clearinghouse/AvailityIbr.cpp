@@ -1,9 +1,7 @@
 #include "AvailityIbr.h"
 
 #include "AvailityReport.h"
-#include "Formatting.h"
 #include "ReportLibraryInterface.h"
-#include "ReportWriting.h"
 #include "TextUtil.h"
 
 #include <utility>

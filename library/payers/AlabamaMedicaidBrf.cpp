@@ -6,7 +6,6 @@
 #include "Formatting.h"
 #include "OperatingSystem.h"
 #include "ReportLibraryInterface.h"
-#include "ReportWriting.h"
 #include "TextUtil.h"
 
 #include <algorithm>
