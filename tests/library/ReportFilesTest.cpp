@@ -103,6 +103,33 @@ TEST(ReportInputFile, ReadsAcrossItsBufferWithoutLosingBytes)
     EXPECT_FALSE(file.failed());
 }
 
+TEST(ReportInputFile, OneObjectReadsFileAfterFileWithoutLeftovers)
+{
+    // A listing reads thousands of files through one object and its one buffer: what one file left unread,
+    // or what stood beyond a Ctrl-Z, must never show up in the next.
+    test::TempFolder folder;
+    test::WriteFile(folder / "big", std::string(300000, 'B'));
+    test::WriteFile(folder / "stopped", "ab\x1A" + std::string(1000, 'Z'));
+    test::WriteFile(folder / "small", "xy");
+    test::WriteFile(folder / "empty", "");
+    ReportInputFile file;
+    const auto readAll = [&file](const std::filesystem::path& path, std::size_t most) {
+        EXPECT_TRUE(file.open(path));
+        std::string read;
+        for (int c = file.get(); c != ReportInputFile::kEnd && read.size() < most; c = file.get()) {
+            read.push_back(static_cast<char>(c));
+        }
+        return read;
+    };
+    EXPECT_EQ(readAll(folder / "big", 10), std::string(10, 'B'));
+    EXPECT_EQ(readAll(folder / "small", 100), "xy");
+    EXPECT_EQ(readAll(folder / "stopped", 100), "ab");
+    EXPECT_EQ(readAll(folder / "empty", 100), "");
+    EXPECT_EQ(readAll(folder / "small", 100), "xy");
+    EXPECT_FALSE(file.open(folder / "missing"));
+    EXPECT_EQ(file.get(), ReportInputFile::kEnd);
+}
+
 TEST(ReportOutputFile, ReportsAFileThatCannotBeCreated)
 {
     test::TempFolder folder;
