@@ -115,8 +115,8 @@ private:
     bool m_mode999 = false;
     bool m_groupScanEnded = false;
     int m_faGroupsInInterchange = 0;
-    // Report state: AK201 of the current AK2 (for CTX), AK301 of the last AK3 (for AK4), and whether the last
-    // AK3/AK4 handled was an AK3.
+    // Report state, kept from one transaction set to the next: AK201 of the current AK2 (for CTX, forgotten at
+    // the set status), AK301 of the last AK3 (for AK4), and whether the last AK3/AK4 of the report was an AK3.
     std::string m_ak201;
     std::string m_ak301;
     bool m_lastWasSegmentError = false;
@@ -318,9 +318,6 @@ int AcknowledgmentWalk::walkAcknowledgmentSet(bool laterSet)
 
 int AcknowledgmentWalk::reportSetBody()
 {
-    m_ak201.clear();
-    m_ak301.clear();
-    m_lastWasSegmentError = false;
     for (;;) {
         if (const int status = m_reader.ReadNextSegment(); status != 0 || m_reader.atEnd()) {
             return status;

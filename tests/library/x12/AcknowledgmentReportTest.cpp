@@ -247,6 +247,20 @@ TEST_F(Acknowledgment, ContextSegmentsOfA999)
     // After the set status the set's AK201 is forgotten.
     EXPECT_NE(text.find("  Business Unit Identifier (CTX01):      CLM01: Z  (ANSI-)\r\n"), std::string::npos) << text;
 
+    // What the last IK3 or IK4 was, and its segment, hold for the rest of the report, also in the next set.
+    const std::string twoSets =
+        report(Isa() + "GS*FA*P*R*20240102*0800*1*X*005010X231A1~ST*999*1~AK1*HC*1~AK2*837*0001~IK3*CLM*1**8~"
+                       "AK9*R*1*1*0~SE*5*1~ST*999*2~AK1*HC*2~CTX*SITUATIONAL TRIGGER*NM1*7~IK4*2**1~AK2*837*0002~"
+                       "IK5*A~AK9*A*1*1*1~SE*7*2~GE*2*1~IEA*1*1~")
+            .output;
+    EXPECT_NE(twoSets.find("Group Control Number (AK102):            2\r\n"
+                           "Version/Release/Industry Code (AK103):   \r\n"
+                           "  Segment Context (CTX04-05, 02):        NM1\r\n"
+                           "    Position in Transaction Set (CTX03): 7\r\n"
+                           "Field In Error (IK401):   CLM02\r\n"),
+              std::string::npos)
+        << twoSets;
+
     // Repetitions exist from version 5010 on: in an older interchange CTX01 is one value.
     const std::string old = Isa("00401", '^') + "GS*FA*P*R*20240102*0800*1*X*005010X231A1~ST*999*1~AK1*HC*1~"
                                                 "AK2*837*1~CTX*A^B~AK9*A*1*1*1~SE*3*1~GE*1*1~IEA*1*1~";
