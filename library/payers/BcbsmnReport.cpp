@@ -70,9 +70,10 @@ std::string_view Part(std::string_view text, std::size_t position, std::size_t l
     return position - 1 < text.size() ? text.substr(position - 1, length) : std::string_view();
 }
 
-std::optional<int> Digits(std::string_view text, std::size_t length)
+// A number written with digits only; nothing for an empty text.
+std::optional<int> Digits(std::string_view text)
 {
-    if (text.size() != length) {
+    if (text.empty()) {
         return std::nullopt;
     }
     int value = 0;
@@ -91,9 +92,9 @@ std::optional<DateTimeParts> ArchiveNameDate(std::string_view name, int pivotYea
     if (name.size() <= 8) {
         return std::nullopt;
     }
-    const std::optional<int> year = Digits(Part(name, 3, 2), 2);
-    const std::optional<int> month = Digits(Part(name, 5, 2), 2);
-    const std::optional<int> day = Digits(Part(name, 7, 2), 2);
+    const std::optional<int> year = Digits(Part(name, 3, 2));
+    const std::optional<int> month = Digits(Part(name, 5, 2));
+    const std::optional<int> day = Digits(Part(name, 7, 2));
     if (!year || !month || !day) {
         return std::nullopt;
     }
@@ -104,10 +105,11 @@ std::optional<DateTimeParts> ArchiveNameDate(std::string_view name, int pivotYea
     return DateTimeParts{fullYear, *month, *day, 0, 0, 0, 0};
 }
 
-// The day of the year in positions 5 to 7 of a received name: a day of the last twelve months.
+// The day of the year in positions 5 to 7 of a received name: a day of the last twelve months. A name that
+// ends before position 7 gives the digits it has there.
 std::optional<DateTimeParts> DayOfYearDate(std::string_view name)
 {
-    const std::optional<int> dayOfYear = Digits(Part(name, 5, 3), 3);
+    const std::optional<int> dayOfYear = Digits(Part(name, 5, 3));
     if (!dayOfYear) {
         return std::nullopt;
     }

@@ -111,6 +111,9 @@ TEST_F(BcbsmnReport, ListingDatesComeFromTheArchiveNameTheDayOfTheYearOrTheFile)
     EXPECT_EQ(listingLine("MN1"), "20230214|1200|MN1|02/14/2023|Medicare UB92 BCBSM/EC Confirmation Report|MN1");
     WriteFile(m_folder / "MN2", "x <<ORIG FILE>> PMAA041\n");
     EXPECT_TRUE(listingLine("MN2").starts_with("20240210|"));
+    // A received name that ends before position 7 gives the day of the year it has there.
+    WriteFile(m_folder / "MN4", "x <<ORIG FILE>> PMAA45\n");
+    EXPECT_TRUE(listingLine("MN4").starts_with("20230214|1200|MN4|02/14/2023|"));
 
     // Neither: the file's own date.
     WriteFile(m_folder / "MN3", "x <<ORIG FILE>> PMAA000\n");
