@@ -286,8 +286,10 @@ int SelectIbrClaims(ReportInputFile& in, SelectionOutput& out, const SelectionVa
     bool claimSelected = false;
     bool ok = true;
     while (ok && records.next()) {
-        // A record with invalid fields is left out; the claim before it keeps its place in the output.
+        // A record with invalid fields is left out; the claim before it keeps its place in the output. The
+        // errors below a claim that cannot be read are not the selected claim's.
         if (!records.readFields()) {
+            claimSelected = claimSelected && records.type() != "3";
             continue;
         }
         const std::string& type = records.type();

@@ -161,6 +161,14 @@ TEST_F(IbrReport, ASelectedClaimStaysWhenTheRecordAfterItIsMalformed)
         RunReport("AVAILITY_IBR", write("f.ibr", kFile + kPayer + claim + malformed), m_folder, Filter(2, "doe"));
     EXPECT_EQ(run.status, kStatusSuccess);
     EXPECT_EQ(LinesStartingWith(run.text, "Patient Name:").size(), 1u);
+
+    // The errors of a malformed claim are its own, not those of the selected claim before it.
+    const std::string error = "3E|PAYER|X|E1|Error of the malformed claim.|L|S|E\r\n";
+    const test::ReportRun withError = RunReport(
+        "AVAILITY_IBR", write("g.ibr", kFile + kPayer + claim + malformed + error + claim), m_folder, Filter(2, "doe"));
+    EXPECT_EQ(withError.status, kStatusSuccess);
+    EXPECT_EQ(LinesStartingWith(withError.text, "Patient Name:").size(), 2u);
+    EXPECT_TRUE(LinesStartingWith(withError.text, "Error Message:").empty());
 }
 
 TEST_F(IbrReport, AFailedSelectionReportsTheWholeFile)
