@@ -286,10 +286,11 @@ int SelectIbrClaims(ReportInputFile& in, SelectionOutput& out, const SelectionVa
     bool claimSelected = false;
     bool ok = true;
     while (ok && records.next()) {
-        // A record with invalid fields is left out; the claim before it keeps its place in the output. The
-        // errors below a claim that cannot be read are not the selected claim's.
+        // A record with invalid fields is left out; the claim before it keeps its place in the output. A file,
+        // payer or claim record that cannot be read still ends that claim, so the errors below it are not
+        // written under the claim.
         if (!records.readFields()) {
-            claimSelected = claimSelected && records.type() != "3";
+            claimSelected = claimSelected && records.type() == "3E";
             continue;
         }
         const std::string& type = records.type();

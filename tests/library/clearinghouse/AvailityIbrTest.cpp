@@ -169,6 +169,11 @@ TEST_F(IbrReport, ASelectedClaimStaysWhenTheRecordAfterItIsMalformed)
     EXPECT_EQ(withError.status, kStatusSuccess);
     EXPECT_EQ(LinesStartingWith(withError.text, "Patient Name:").size(), 2u);
     EXPECT_TRUE(LinesStartingWith(withError.text, "Error Message:").empty());
+    const test::ReportRun afterPayer =
+        RunReport("AVAILITY_IBR", write("h.ibr", kFile + kPayer + claim + "2|PAYER TWO\r\n" + error + claim), m_folder,
+                  Filter(2, "doe"));
+    EXPECT_EQ(LinesStartingWith(afterPayer.text, "Patient Name:").size(), 2u);
+    EXPECT_TRUE(LinesStartingWith(afterPayer.text, "Error Message:").empty());
 }
 
 TEST_F(IbrReport, AFailedSelectionReportsTheWholeFile)
