@@ -142,8 +142,9 @@ TReportFilterFieldInfo ParseFilterFieldDef(const QString& value)
     }
     field.Name = TrimBlanks(value.left(bar)).left(24);
     const std::optional<int> length = ParseInteger(TrimBlanks(value.mid(bar + 1)).toStdString());
-    // A length no input could have (above 80, or below 1) is no length.
-    field.Length = (length && *length > 0 && *length <= 80) ? *length : 0;
+    // Only a length above 80, or text that is no integer, is no length; a negative one is kept as written
+    // and passes the check that name and length come together.
+    field.Length = (length && *length <= 80) ? *length : 0;
     return field;
 }
 

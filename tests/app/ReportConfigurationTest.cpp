@@ -229,6 +229,24 @@ TEST_F(ReportConfiguration, EveryErrorStopsTheLoadWithItsText)
     }
 }
 
+TEST_F(ReportConfiguration, FilterFieldDefinitionsKeepWhatTheyGiveUpToLengthEighty)
+{
+    EXPECT_EQ(errorOf("A=\n", Report("A", "AA",
+                                     {"FilterFieldDef1=Claim Number|-5", "FilterFieldDef2=Payer|80",
+                                      "FilterFieldDef3=A name longer than twenty-four|12", "FilterFieldDef5=|x"})),
+              "");
+    const TReportConfigInfoRecord& a = type("A");
+    // A negative length is no reason to refuse the configuration: it is kept as written.
+    EXPECT_EQ(a.FilterFields[0].Name, "Claim Number");
+    EXPECT_EQ(a.FilterFields[0].Length, -5);
+    EXPECT_EQ(a.FilterFields[1].Length, 80);
+    EXPECT_EQ(a.FilterFields[2].Name, "A name longer than twent");
+    EXPECT_EQ(a.FilterFields[2].Length, 12);
+    // No name and a length that is no integer: an entry not in use.
+    EXPECT_EQ(a.FilterFields[4].Name, "");
+    EXPECT_EQ(a.FilterFields[4].Length, 0);
+}
+
 TEST_F(ReportConfiguration, UnusableFoldersWarnAndTheLoadGoesOnUnlessADeleteTypeMustNotRunBlind)
 {
     const std::string copy =
