@@ -33,16 +33,23 @@ struct PlannedEntry {
 
 enum class EntryKind { File, Folder, Unsafe };
 
-// Links and devices carry no report; a name that is absolute, climbs with "..", or uses backslashes
-// (which other systems read as separators) could lead out of the staging folder.
+// Where the stored folder path of an entry ends: its last slash or backslash (ZIP files made on Windows may
+// separate folders with backslashes), or npos.
+std::size_t FolderPartEnd(const std::string& name)
+{
+    return name.find_last_of("/\\");
+}
+
+// Links and devices carry no report; a name that is absolute or climbs with ".." (with either separator)
+// could lead out of the staging folder.
 EntryKind Classify(zip_t* archive, zip_uint64_t index, const std::string& name)
 {
-    if (name.empty() || name.front() == '/' || name.find('\\') != std::string::npos) {
+    if (name.empty() || name.front() == '/' || name.front() == '\\' || (name.size() > 1 && name[1] == ':')) {
         return EntryKind::Unsafe;
     }
     std::size_t start = 0;
     while (start <= name.size()) {
-        const std::size_t end = name.find('/', start);
+        const std::size_t end = name.find_first_of("/\\", start);
         const std::string part = name.substr(start, end == std::string::npos ? std::string::npos : end - start);
         if (part == "..") {
             return EntryKind::Unsafe;
@@ -63,7 +70,7 @@ EntryKind Classify(zip_t* archive, zip_uint64_t index, const std::string& name)
             return EntryKind::Folder;
         }
     }
-    return name.back() == '/' ? EntryKind::Folder : EntryKind::File;
+    return FolderPartEnd(name) == name.size() - 1 ? EntryKind::Folder : EntryKind::File;
 }
 
 std::optional<DateTimeParts> EntryTime(const zip_stat_t& stat)
@@ -132,7 +139,8 @@ bool ExtractZipFile(const std::string& zipPath, const std::string& folder)
         case EntryKind::File:
             break;
         }
-        const std::string base = name.substr(name.rfind('/') + 1);
+        const std::size_t folderEnd = FolderPartEnd(name);
+        const std::string base = folderEnd == std::string::npos ? name : name.substr(folderEnd + 1);
         if (base.empty() || base == ".") {
             return false;
         }

@@ -67,8 +67,11 @@ TEST(ZipExtraction, EntriesLandInTheStagingFolderAndTheZipGoes)
     test::WriteFile(staging / "X.TXT", "older X");
     WriteZip(staging / "A.ZIP", {{"X.TXT", "new X"}, {"SUB/", ""}, {"SUB/Y.TXT", "Y"}, {"OTHER/X.TXT", "last X"}});
     WriteZip(staging / "b.zip", {{"Z.TXT", "Z"}});
+    // Made on Windows: the stored folders are separated by backslashes, and are dropped all the same.
+    WriteZip(staging / "WIN.ZIP", {{"REPORTS\\", ""}, {"REPORTS\\2024\\W.TXT", "W"}});
     ExtractStagedZipFiles(test::Folder(staging.path()));
-    EXPECT_EQ(FileNames(staging.path()), (Names{"X.TXT", "Y.TXT", "Z.TXT"}));
+    EXPECT_EQ(FileNames(staging.path()), (Names{"W.TXT", "X.TXT", "Y.TXT", "Z.TXT"}));
+    EXPECT_EQ(test::ReadFile(staging / "W.TXT"), "W");
     EXPECT_EQ(test::ReadFile(staging / "X.TXT"), "last X");
     EXPECT_FALSE(fs::exists(staging / "SUB"));
     // Unpacked files carry the time stored for them: text reports are dated by it.
@@ -87,6 +90,8 @@ TEST(ZipExtraction, AZipThatCannotBeUnpackedWholeStaysAndWritesNothing)
     WriteZip(staging / "ESCAPE.ZIP", {{"GOOD.TXT", "good"}, {"../EVIL.TXT", "evil"}});
     WriteZip(staging / "ROOTED.ZIP", {{"/tmp/EVIL.TXT", "evil"}});
     WriteZip(staging / "WINDOWS.ZIP", {{"..\\EVIL.TXT", "evil"}});
+    WriteZip(staging / "DRIVE.ZIP", {{"C:\\EVIL.TXT", "evil"}});
+    WriteZip(staging / "CLIMB.ZIP", {{"SUB\\..\\..\\EVIL.TXT", "evil"}});
     WriteZip(staging / "LINK.ZIP", {{"LINK", "/etc/passwd", S_IFLNK | 0777}});
     WriteZip(staging / "DEVICE.ZIP", {{"NULL", "", S_IFCHR | 0666}});
     const Names zips = FileNames(staging.path());
