@@ -37,18 +37,18 @@ struct ScanLists {
 QStringList Masks(const QString& fileNameMask, bool& custom)
 {
     custom = fileNameMask.compare(QLatin1String("CUSTOM"), Qt::CaseInsensitive) == 0;
-    QStringList masks;
-    if (!custom) {
-        for (const QString& piece : fileNameMask.split(QLatin1Char(';'))) {
-            // Every piece is trimmed, the last one too, so that "*.txt; *.x12" means what it says.
-            const QString mask = TrimBlanks(piece);
-            if (!mask.isEmpty()) {
-                masks << mask;
-            }
-        }
+    // Only custom mode and an empty setting look at every file; a setting of nothing but separators names
+    // no file at all.
+    if (custom || fileNameMask.isEmpty()) {
+        return {QStringLiteral("*.*")};
     }
-    if (masks.isEmpty()) {
-        masks << QStringLiteral("*.*");
+    QStringList masks;
+    for (const QString& piece : fileNameMask.split(QLatin1Char(';'))) {
+        // Every piece is trimmed, the last one too, so that "*.txt; *.x12" means what it says.
+        const QString mask = TrimBlanks(piece);
+        if (!mask.isEmpty()) {
+            masks << mask;
+        }
     }
     return masks;
 }

@@ -187,3 +187,19 @@ TEST_F(ArchiveRun, ActionTypesWithoutAUsableDestinationLeaveTheirFiles)
     EXPECT_TRUE(RunArchive(world.context()));
     EXPECT_EQ(FileNames(world.mailbox()), Names{"A.TXT"});
 }
+
+TEST_F(ArchiveRun, AMaskOfNothingButSeparatorsNamesNoFile)
+{
+    fs::create_directories(world.root() / "moved");
+    configure(
+        "Purge=\nRoute=\n",
+        TypeSection("Purge", {"ReportFormat=DELETE", "FileNameMask=;", "StagingDirectory=%SERVER_DIR%\\mailbox"}) +
+            TypeSection("Route", {"ReportFormat=MOVE", "FileNameMask= ; ;", "SearchIdent1=ISA",
+                                  "StagingDirectory=%SERVER_DIR%\\mailbox",
+                                  "DestinationDirectory=" + (world.root() / "moved").string()}));
+    world.stage("A.TXT", "a");
+    world.stage("B.X12", "ISA*00*");
+    EXPECT_TRUE(RunArchive(world.context()));
+    EXPECT_EQ(FileNames(world.mailbox()), (Names{"A.TXT", "B.X12"}));
+    EXPECT_EQ(FileNames(world.root() / "moved"), Names{});
+}
