@@ -1,7 +1,7 @@
 // talmere: the report manager.
 
-#include "ReportManagerStart.h"
-#include "Shell.h"
+#include "gui/Shell.h"
+#include "session/ReportManagerStart.h"
 
 #include <cstdio>
 

@@ -1,7 +1,7 @@
-#include "ArchiveLog.h"
+#include "archive/ArchiveLog.h"
 
-#include "AnsiText.h"
-#include "FileTransfer.h"
+#include "core/AnsiText.h"
+#include "platform/FileTransfer.h"
 
 namespace talmere {
 

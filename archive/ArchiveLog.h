@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ApplicationContext.h"
+#include "core/ApplicationContext.h"
 
 #include <QString>
 

@@ -4,7 +4,7 @@
 // purging old archived reports and cleaning up the product's mailbox folder. Only the preprocessor tells
 // the user anything.
 
-#include "ApplicationContext.h"
+#include "core/ApplicationContext.h"
 
 #include <QString>
 

@@ -1,10 +1,10 @@
-#include "ArchiveNaming.h"
+#include "archive/ArchiveNaming.h"
 
-#include "AnsiText.h"
-#include "FileSystem.h"
-#include "FileTransfer.h"
-#include "Folders.h"
-#include "TextUtil.h"
+#include "common/TextUtil.h"
+#include "core/AnsiText.h"
+#include "core/Folders.h"
+#include "platform/FileSystem.h"
+#include "platform/FileTransfer.h"
 
 #include <algorithm>
 #include <optional>

@@ -1,7 +1,7 @@
-#include "AnsiText.h"
-#include "ArchiveMaintenance.h"
-#include "PathMacros.h"
-#include "Process.h"
+#include "archive/ArchiveMaintenance.h"
+#include "core/AnsiText.h"
+#include "core/PathMacros.h"
+#include "platform/Process.h"
 
 #include <QElapsedTimer>
 #include <QThread>

@@ -1,13 +1,13 @@
-#include "AnsiText.h"
-#include "ArchiveLog.h"
-#include "ArchiveMaintenance.h"
-#include "DirectoryListing.h"
-#include "FileTransfer.h"
-#include "Folders.h"
-#include "ReportConfiguration.h"
-#include "ReportRequests.h"
-#include "TextUtil.h"
-#include "UserAccess.h"
+#include "archive/ArchiveLog.h"
+#include "archive/ArchiveMaintenance.h"
+#include "catalogue/DirectoryListing.h"
+#include "client/ReportRequests.h"
+#include "common/TextUtil.h"
+#include "config/ReportConfiguration.h"
+#include "core/AnsiText.h"
+#include "core/Folders.h"
+#include "core/UserAccess.h"
+#include "platform/FileTransfer.h"
 
 #include <cmath>
 

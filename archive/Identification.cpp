@@ -1,10 +1,10 @@
-#include "Identification.h"
+#include "archive/Identification.h"
 
-#include "AnsiText.h"
-#include "FileTransfer.h"
-#include "Folders.h"
-#include "ReportRequests.h"
-#include "TextUtil.h"
+#include "client/ReportRequests.h"
+#include "common/TextUtil.h"
+#include "core/AnsiText.h"
+#include "core/Folders.h"
+#include "platform/FileTransfer.h"
 
 #include <array>
 #include <fstream>

@@ -3,8 +3,8 @@
 // How the archive run tells which report type a staged file belongs to: search strings that must occur in
 // order, a character test for text reports, and the library's own tests.
 
-#include "ApplicationContext.h"
-#include "DirectoryListing.h"
+#include "catalogue/DirectoryListing.h"
+#include "core/ApplicationContext.h"
 
 #include <QString>
 

@@ -1,8 +1,8 @@
-#include "AnsiText.h"
-#include "ArchiveMaintenance.h"
-#include "FileSystem.h"
-#include "FileTransfer.h"
-#include "Folders.h"
+#include "archive/ArchiveMaintenance.h"
+#include "core/AnsiText.h"
+#include "core/Folders.h"
+#include "platform/FileSystem.h"
+#include "platform/FileTransfer.h"
 
 #include <zip.h>
 

@@ -1,6 +1,6 @@
-#include "ReportManagerWorld.h"
+#include "bench/ReportManagerWorld.h"
 
-#include "ReportConfiguration.h"
+#include "config/ReportConfiguration.h"
 
 #include <QString>
 

@@ -4,9 +4,9 @@
 // a mailbox and an archive, an install folder with TALMERE.INI (one type of 999 acknowledgments, prefix
 // AK) and its private folder, the built report library, single-user operation, nothing shown.
 
-#include "ApplicationContext.h"
-#include "BenchSupport.h"
-#include "SettingsStore.h"
+#include "bench/BenchSupport.h"
+#include "core/ApplicationContext.h"
+#include "platform/SettingsStore.h"
 
 #include <filesystem>
 #include <memory>

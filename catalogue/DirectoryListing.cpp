@@ -1,13 +1,13 @@
-#include "DirectoryListing.h"
+#include "catalogue/DirectoryListing.h"
 
-#include "AnsiText.h"
-#include "DayDate.h"
-#include "FileTransfer.h"
-#include "Folders.h"
-#include "ReportConfiguration.h"
-#include "ReportRequests.h"
-#include "TextUtil.h"
-#include "UserAccess.h"
+#include "client/ReportRequests.h"
+#include "common/DayDate.h"
+#include "common/TextUtil.h"
+#include "config/ReportConfiguration.h"
+#include "core/AnsiText.h"
+#include "core/Folders.h"
+#include "core/UserAccess.h"
+#include "platform/FileTransfer.h"
 
 #include <fstream>
 #include <iterator>

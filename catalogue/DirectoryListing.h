@@ -4,7 +4,7 @@
 // library says about the files of the type's archive subfolder. It is checked against the folder's names
 // before use and rebuilt through the library when they disagree.
 
-#include "ApplicationContext.h"
+#include "core/ApplicationContext.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
-#include "IniFile.h"
+#include "common/IniFile.h"
 
-#include "TextUtil.h"
+#include "common/TextUtil.h"
 
 #include <fstream>
 #include <iterator>

@@ -1,6 +1,6 @@
-#include "PathNoCase.h"
+#include "common/PathNoCase.h"
 
-#include "TextUtil.h"
+#include "common/TextUtil.h"
 
 #include <string>
 #include <system_error>

@@ -3,7 +3,7 @@
 // What the report manager and the report format library agree on besides the request record: the names of
 // the exports, their signatures and the status codes.
 
-#include "ReportViewerRequest.h"
+#include "common/ReportViewerRequest.h"
 
 #include <cstdint>
 

@@ -3,7 +3,7 @@
 // The request record shared by the report manager and the report format library. Its layout is a binary
 // contract between two separately built deliverables: every offset below is fixed and checked at compile time.
 
-#include "ShortString.h"
+#include "common/ShortString.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,9 +1,9 @@
 // The text report types and the shared line reader and wrapper on arbitrary bytes.
 
-#include "FuzzSupport.h"
-#include "ReportFiles.h"
-#include "ReportLibraryInterface.h"
-#include "ReportWriting.h"
+#include "common/ReportLibraryInterface.h"
+#include "fuzz/FuzzSupport.h"
+#include "library/ReportFiles.h"
+#include "library/ReportWriting.h"
 
 #include <cstdlib>
 

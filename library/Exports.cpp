@@ -2,11 +2,11 @@
 // record, maps the format name to its entry and hands over to the format's handler. Nothing is thrown
 // across this boundary: whatever a handler did not expect becomes status 1.
 
-#include "ReportFormats.h"
-#include "ReportLibraryInterface.h"
-#include "ReportRequest.h"
-#include "ReportTypes.h"
-#include "StatusMessages.h"
+#include "common/ReportLibraryInterface.h"
+#include "library/ColumnTable.h"
+#include "library/ReportFormats.h"
+#include "library/ReportRequest.h"
+#include "library/StatusMessages.h"
 
 #define TALMR_EXPORT extern "C" __attribute__((visibility("default")))
 

@@ -1,4 +1,4 @@
-#include "FieldLists.h"
+#include "library/FieldLists.h"
 
 namespace talmere {
 

@@ -1,4 +1,4 @@
-#include "Formatting.h"
+#include "library/Formatting.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DayDate.h"
+#include "common/DayDate.h"
 
 #include <string>
 

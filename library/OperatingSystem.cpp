@@ -1,6 +1,6 @@
 // The library's only operating-system calls beyond the standard library: the clock, local time and the
 // creation of temporary files.
-#include "OperatingSystem.h"
+#include "library/OperatingSystem.h"
 
 #include <ctime>
 #include <string>

@@ -2,7 +2,7 @@
 
 // What the library needs of the operating system beyond the standard library, all in one place.
 
-#include "DayDate.h"
+#include "common/DayDate.h"
 
 #include <filesystem>
 #include <optional>

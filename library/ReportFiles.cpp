@@ -1,4 +1,4 @@
-#include "ReportFiles.h"
+#include "library/ReportFiles.h"
 
 #include <algorithm>
 #include <cerrno>

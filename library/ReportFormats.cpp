@@ -1,15 +1,15 @@
-#include "ReportFormats.h"
+#include "library/ReportFormats.h"
 
-#include "ReportLibraryInterface.h"
-#include "ReportTypes.h"
-#include "TextReport.h"
-#include "clearinghouse/AvailityDpr.h"
-#include "clearinghouse/AvailityEbr.h"
-#include "clearinghouse/AvailityIbr.h"
-#include "payers/AlabamaMedicaidBrf.h"
-#include "payers/BcbsmnReport.h"
-#include "payers/BcbstxReport.h"
-#include "x12/X12Handlers.h"
+#include "common/ReportLibraryInterface.h"
+#include "library/ColumnTable.h"
+#include "library/TextReport.h"
+#include "library/clearinghouse/AvailityDpr.h"
+#include "library/clearinghouse/AvailityEbr.h"
+#include "library/clearinghouse/AvailityIbr.h"
+#include "library/payers/AlabamaMedicaidBrf.h"
+#include "library/payers/BcbsmnReport.h"
+#include "library/payers/BcbstxReport.h"
+#include "library/x12/X12Handlers.h"
 
 #include <array>
 

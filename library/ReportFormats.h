@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ReportRequest.h"
+#include "library/ReportRequest.h"
 
 #include <string_view>
 

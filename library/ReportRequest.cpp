@@ -1,7 +1,7 @@
-#include "ReportRequest.h"
+#include "library/ReportRequest.h"
 
-#include "IniFile.h"
-#include "PathNoCase.h"
+#include "common/IniFile.h"
+#include "common/PathNoCase.h"
 
 namespace talmere {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ReportViewerRequest.h"
+#include "common/ReportViewerRequest.h"
 
 #include <filesystem>
 #include <string>

@@ -1,8 +1,8 @@
-#include "ReportWriting.h"
+#include "library/ReportWriting.h"
 
-#include "PathNoCase.h"
-#include "ReportLibraryInterface.h"
-#include "TextUtil.h"
+#include "common/PathNoCase.h"
+#include "common/ReportLibraryInterface.h"
+#include "common/TextUtil.h"
 
 #include <algorithm>
 #include <system_error>

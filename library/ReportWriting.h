@@ -3,8 +3,8 @@
 // The machinery every report handler shares: the request path check, the directory listing driver and its
 // line list, the labelled-line writers and the report line width.
 
-#include "ReportFiles.h"
-#include "ReportRequest.h"
+#include "library/ReportFiles.h"
+#include "library/ReportRequest.h"
 
 #include <filesystem>
 #include <functional>

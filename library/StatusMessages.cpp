@@ -1,6 +1,6 @@
-#include "StatusMessages.h"
+#include "library/StatusMessages.h"
 
-#include "ReportLibraryInterface.h"
+#include "common/ReportLibraryInterface.h"
 
 namespace talmere {
 

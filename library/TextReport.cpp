@@ -1,11 +1,11 @@
-#include "TextReport.h"
+#include "library/TextReport.h"
 
-#include "Formatting.h"
-#include "OperatingSystem.h"
-#include "ReportFiles.h"
-#include "ReportLibraryInterface.h"
-#include "ReportWriting.h"
-#include "TextUtil.h"
+#include "common/ReportLibraryInterface.h"
+#include "common/TextUtil.h"
+#include "library/Formatting.h"
+#include "library/OperatingSystem.h"
+#include "library/ReportFiles.h"
+#include "library/ReportWriting.h"
 
 #include <system_error>
 

@@ -3,7 +3,7 @@
 // Report types whose files are already readable text: listed by file date with the type's description,
 // reported by copying the file unchanged.
 
-#include "ReportRequest.h"
+#include "library/ReportRequest.h"
 
 #include <filesystem>
 #include <string>

@@ -1,6 +1,6 @@
 // The library's version, embedded as a marker that the program's About box finds by reading the file's
 // bytes, without loading the library.
-#include "VersionMarker.h"
+#include "library/VersionMarker.h"
 
 namespace talmere {
 

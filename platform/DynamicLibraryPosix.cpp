@@ -1,6 +1,6 @@
-#include "DynamicLibrary.h"
+#include "platform/DynamicLibrary.h"
 
-#include "SystemInfo.h"
+#include "platform/SystemInfo.h"
 
 #include <dlfcn.h>
 #include <unistd.h>

@@ -1,6 +1,6 @@
-#include "FileSystem.h"
+#include "platform/FileSystem.h"
 
-#include "TextUtil.h"
+#include "common/TextUtil.h"
 
 #include <algorithm>
 #include <cerrno>

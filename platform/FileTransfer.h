@@ -3,7 +3,7 @@
 // Copying, moving and removing single files, and writing new ones, so that no reader ever sees a file half
 // written and no file is lost when a step fails. Paths are bytes of the local encoding.
 
-#include "DayDate.h"
+#include "common/DayDate.h"
 
 #include <cstddef>
 #include <optional>

@@ -1,4 +1,4 @@
-#include "FileTransfer.h"
+#include "platform/FileTransfer.h"
 
 #include <cerrno>
 #include <cstdio>

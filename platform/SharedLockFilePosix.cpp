@@ -1,4 +1,4 @@
-#include "SharedLockFile.h"
+#include "platform/SharedLockFile.h"
 
 #include <cerrno>
 #include <fcntl.h>

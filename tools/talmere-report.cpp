@@ -1,11 +1,11 @@
 // talmere-report: the report format library on the command line, for scripts, support and tests. It binds
 // the library exactly as the report manager does, one load per call.
 
-#include "DayDate.h"
-#include "ReportLibraryClient.h"
-#include "ReportLibraryInterface.h"
-#include "SystemInfo.h"
-#include "TextUtil.h"
+#include "client/ReportLibraryClient.h"
+#include "common/DayDate.h"
+#include "common/ReportLibraryInterface.h"
+#include "common/TextUtil.h"
+#include "platform/SystemInfo.h"
 
 #include <cstdio>
 #include <cstring>

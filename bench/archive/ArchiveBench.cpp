@@ -3,9 +3,9 @@
 //
 //   archive_bench [STAGED] [ARCHIVED]
 
-#include "ArchiveRun.h"
-#include "DirectoryListing.h"
-#include "ReportManagerWorld.h"
+#include "archive/ArchiveRun.h"
+#include "bench/ReportManagerWorld.h"
+#include "catalogue/DirectoryListing.h"
 
 #include <QCoreApplication>
 

@@ -4,9 +4,9 @@
 //
 //   listing_bench [REPORTS]
 
-#include "DirectoryListing.h"
-#include "ReportManagerWorld.h"
-#include "ReportRequests.h"
+#include "bench/ReportManagerWorld.h"
+#include "catalogue/DirectoryListing.h"
+#include "client/ReportRequests.h"
 
 #include <QCoreApplication>
 

@@ -5,9 +5,9 @@
 //   - the listing of a folder of 10,000 IBR files (files per second).
 // Usage: bench_availity_ibr [size in MB]
 
-#include "BenchSupport.h"
-#include "ReportLibraryInterface.h"
-#include "ReportViewerRequest.h"
+#include "bench/BenchSupport.h"
+#include "common/ReportLibraryInterface.h"
+#include "common/ReportViewerRequest.h"
 
 #include <algorithm>
 #include <cstdio>

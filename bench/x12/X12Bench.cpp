@@ -5,9 +5,9 @@
 //   x12_bench listing [N]     the listing of a folder of N small 999 files (default 10000)
 //   x12_bench identify [N]    the identification test over the same N files
 
-#include "BenchSupport.h"
-#include "ReportLibraryInterface.h"
-#include "ReportViewerRequest.h"
+#include "bench/BenchSupport.h"
+#include "common/ReportLibraryInterface.h"
+#include "common/ReportViewerRequest.h"
 
 #include <cstdio>
 #include <cstdlib>

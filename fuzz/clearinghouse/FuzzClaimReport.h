@@ -4,8 +4,8 @@
 // line of the type's field count (at least that count where a fixed-width value may hold a "|"), the report answers 0
 // or 6, and a selection of a file whose report succeeds is itself a file of the type that reports without error.
 
-#include "FuzzSupport.h"
-#include "ReportLibraryInterface.h"
+#include "common/ReportLibraryInterface.h"
+#include "fuzz/FuzzSupport.h"
 
 #include <algorithm>
 #include <cstdlib>

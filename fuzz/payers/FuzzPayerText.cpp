@@ -1,8 +1,8 @@
 // The BCBSMN and BCBSTX handlers on arbitrary bytes: listings, carriage-control reports, the received-name
 // stamp and the file-name match.
 
-#include "FuzzSupport.h"
-#include "ReportLibraryInterface.h"
+#include "common/ReportLibraryInterface.h"
+#include "fuzz/FuzzSupport.h"
 
 #include <cstdlib>
 #include <fstream>

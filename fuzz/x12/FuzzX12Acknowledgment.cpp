@@ -1,10 +1,10 @@
 // The 997/999/TA1 handler on arbitrary bytes: listing, report and claim-type match through the exports, and
 // the segment reader itself. Every input ends with a status; none crashes, hangs or reads past a buffer.
 
-#include "FuzzSupport.h"
-#include "ReportLibraryInterface.h"
-#include "StatusMessages.h"
-#include "X12SegmentReader.h"
+#include "common/ReportLibraryInterface.h"
+#include "fuzz/FuzzSupport.h"
+#include "library/StatusMessages.h"
+#include "library/x12/X12SegmentReader.h"
 
 #include <cstdlib>
 

@@ -1,9 +1,9 @@
 // The X12 content identification test of the action types on arbitrary bytes, with every kind, claim type
 // and intermediary group: the answer is always 80 or 81.
 
-#include "FuzzSupport.h"
-#include "ReportLibraryInterface.h"
-#include "X12SegmentReader.h"
+#include "common/ReportLibraryInterface.h"
+#include "fuzz/FuzzSupport.h"
+#include "library/x12/X12SegmentReader.h"
 
 #include <cstdlib>
 #include <fstream>

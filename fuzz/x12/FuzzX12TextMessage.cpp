@@ -1,9 +1,9 @@
 // The 864 handler on arbitrary bytes: listing and report through the exports.
 
-#include "FuzzSupport.h"
-#include "ReportLibraryInterface.h"
-#include "StatusMessages.h"
-#include "TextMessageReport.h"
+#include "common/ReportLibraryInterface.h"
+#include "fuzz/FuzzSupport.h"
+#include "library/StatusMessages.h"
+#include "library/x12/TextMessageReport.h"
 
 #include <cstdlib>
 #include <filesystem>

@@ -1,8 +1,8 @@
-#include "AvailityDpr.h"
+#include "library/clearinghouse/AvailityDpr.h"
 
-#include "AvailityReport.h"
-#include "ReportLibraryInterface.h"
-#include "TextUtil.h"
+#include "common/ReportLibraryInterface.h"
+#include "common/TextUtil.h"
+#include "library/clearinghouse/AvailityReport.h"
 
 #include <algorithm>
 #include <array>

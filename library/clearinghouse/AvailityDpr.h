@@ -3,8 +3,8 @@
 // Availity DPR reports: what the payers did with the claims, one heading record per file and one record per
 // claim with the payer's processing date, status and messages.
 
-#include "AvailityRecords.h"
-#include "ReportRequest.h"
+#include "library/ReportRequest.h"
+#include "library/clearinghouse/AvailityRecords.h"
 
 #include <optional>
 #include <string>

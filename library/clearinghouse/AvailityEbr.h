@@ -3,8 +3,8 @@
 // Availity EBR batch reports: file and payer headings with their messages, and per claim the payer's
 // adjudication, messages and errors.
 
-#include "AvailityRecords.h"
-#include "ReportRequest.h"
+#include "library/ReportRequest.h"
+#include "library/clearinghouse/AvailityRecords.h"
 
 #include <string>
 

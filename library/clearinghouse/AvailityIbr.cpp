@@ -1,8 +1,8 @@
-#include "AvailityIbr.h"
+#include "library/clearinghouse/AvailityIbr.h"
 
-#include "AvailityReport.h"
-#include "ReportLibraryInterface.h"
-#include "TextUtil.h"
+#include "common/ReportLibraryInterface.h"
+#include "common/TextUtil.h"
+#include "library/clearinghouse/AvailityReport.h"
 
 #include <utility>
 

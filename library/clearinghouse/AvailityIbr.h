@@ -3,8 +3,8 @@
 // Availity IBR batch reports: the clearinghouse's answer to one batch of claims, with the counts received,
 // accepted and rejected per file and payer, and each claim's status and errors.
 
-#include "AvailityRecords.h"
-#include "ReportRequest.h"
+#include "library/ReportRequest.h"
+#include "library/clearinghouse/AvailityRecords.h"
 
 #include <string>
 

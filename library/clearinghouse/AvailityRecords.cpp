@@ -1,8 +1,8 @@
-#include "AvailityRecords.h"
+#include "library/clearinghouse/AvailityRecords.h"
 
-#include "FieldLists.h"
-#include "ReportWriting.h"
-#include "TextUtil.h"
+#include "common/TextUtil.h"
+#include "library/FieldLists.h"
+#include "library/ReportWriting.h"
 
 namespace talmere {
 

@@ -5,8 +5,8 @@
 // (dates, amounts, status codes, the allowed record sequence), the line reader that skips empty lines, and
 // the pass over a file's records in the order its format allows.
 
-#include "DayDate.h"
-#include "ReportFiles.h"
+#include "common/DayDate.h"
+#include "library/ReportFiles.h"
 
 #include <cstddef>
 #include <cstdint>

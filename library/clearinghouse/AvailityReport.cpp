@@ -1,7 +1,7 @@
-#include "AvailityReport.h"
+#include "library/clearinghouse/AvailityReport.h"
 
-#include "Formatting.h"
-#include "TextUtil.h"
+#include "common/TextUtil.h"
+#include "library/Formatting.h"
 
 namespace talmere {
 

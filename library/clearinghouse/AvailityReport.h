@@ -4,9 +4,9 @@
 // by record, the report lines they have in common, the claim selection by values 1 to 4 of IBR and EBR, and
 // what a listing line gathers from the records of a file.
 
-#include "AvailityRecords.h"
-#include "ClaimReport.h"
-#include "ReportLibraryInterface.h"
+#include "common/ReportLibraryInterface.h"
+#include "library/clearinghouse/AvailityRecords.h"
+#include "library/clearinghouse/ClaimReport.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,10 +1,10 @@
-#include "ClaimReport.h"
+#include "library/clearinghouse/ClaimReport.h"
 
-#include "Formatting.h"
-#include "OperatingSystem.h"
-#include "ReportLibraryInterface.h"
-#include "ReportWriting.h"
-#include "TextUtil.h"
+#include "common/ReportLibraryInterface.h"
+#include "common/TextUtil.h"
+#include "library/Formatting.h"
+#include "library/OperatingSystem.h"
+#include "library/ReportWriting.h"
 
 #include <stdexcept>
 #include <system_error>

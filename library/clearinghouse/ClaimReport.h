@@ -4,9 +4,9 @@
 // Medicaid BRF), which each type fills in with its own pieces. When the user entered selection values, the
 // claims that match them are first copied to a temporary file, which is then reported instead of the whole file.
 
-#include "AvailityRecords.h"
-#include "ReportFiles.h"
-#include "ReportRequest.h"
+#include "library/ReportFiles.h"
+#include "library/ReportRequest.h"
+#include "library/clearinghouse/AvailityRecords.h"
 
 #include <array>
 #include <cstdint>

@@ -1,12 +1,12 @@
-#include "AlabamaMedicaidBrf.h"
-#include "AlabamaMedicaidBrfRecords.h"
+#include "library/payers/AlabamaMedicaidBrf.h"
+#include "library/payers/AlabamaMedicaidBrfRecords.h"
 
-#include "AvailityRecords.h"
-#include "ClaimReport.h"
-#include "Formatting.h"
-#include "OperatingSystem.h"
-#include "ReportLibraryInterface.h"
-#include "TextUtil.h"
+#include "common/ReportLibraryInterface.h"
+#include "common/TextUtil.h"
+#include "library/Formatting.h"
+#include "library/OperatingSystem.h"
+#include "library/clearinghouse/AvailityRecords.h"
+#include "library/clearinghouse/ClaimReport.h"
 
 #include <algorithm>
 

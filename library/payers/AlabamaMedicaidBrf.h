@@ -3,7 +3,7 @@
 // Alabama Medicaid BRF files: fixed-width text, one line per claim with its status (paid, suspended or
 // denied), amounts and errors. The records and their values are in AlabamaMedicaidBrfRecords.h.
 
-#include "ReportRequest.h"
+#include "library/ReportRequest.h"
 
 namespace talmere {
 

@@ -1,12 +1,12 @@
-#include "BcbsmnReport.h"
+#include "library/payers/BcbsmnReport.h"
 
-#include "CarriageControlReport.h"
-#include "Formatting.h"
-#include "OperatingSystem.h"
-#include "ReportFiles.h"
-#include "ReportLibraryInterface.h"
-#include "ReportWriting.h"
-#include "TextUtil.h"
+#include "common/ReportLibraryInterface.h"
+#include "common/TextUtil.h"
+#include "library/Formatting.h"
+#include "library/OperatingSystem.h"
+#include "library/ReportFiles.h"
+#include "library/ReportWriting.h"
+#include "library/payers/CarriageControlReport.h"
 
 #include <array>
 #include <cstdio>

@@ -4,7 +4,7 @@
 // name is stamped into the file before archiving renames it, and read back to describe and date the report.
 // BCBSMN_2_TEXT files are plain text reports described by their third line.
 
-#include "ReportRequest.h"
+#include "library/ReportRequest.h"
 
 #include <filesystem>
 #include <string>

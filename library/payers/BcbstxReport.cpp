@@ -1,7 +1,7 @@
-#include "BcbstxReport.h"
+#include "library/payers/BcbstxReport.h"
 
-#include "CarriageControlReport.h"
-#include "TextReport.h"
+#include "library/TextReport.h"
+#include "library/payers/CarriageControlReport.h"
 
 namespace talmere {
 

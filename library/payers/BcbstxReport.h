@@ -2,7 +2,7 @@
 
 // BCBSTX line-printer reports: listed like plain text reports, shown with their page breaks.
 
-#include "ReportRequest.h"
+#include "library/ReportRequest.h"
 
 namespace talmere {
 

@@ -1,8 +1,8 @@
-#include "CarriageControlReport.h"
+#include "library/payers/CarriageControlReport.h"
 
-#include "ReportFiles.h"
-#include "ReportLibraryInterface.h"
-#include "ReportWriting.h"
+#include "common/ReportLibraryInterface.h"
+#include "library/ReportFiles.h"
+#include "library/ReportWriting.h"
 
 #include <system_error>
 

@@ -1,6 +1,6 @@
-#include "AcknowledgmentCodes.h"
+#include "library/x12/AcknowledgmentCodes.h"
 
-#include "X12SegmentReader.h"
+#include "library/x12/X12SegmentReader.h"
 
 #include <array>
 

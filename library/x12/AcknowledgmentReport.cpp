@@ -1,10 +1,10 @@
-#include "AcknowledgmentReport.h"
+#include "library/x12/AcknowledgmentReport.h"
 
-#include "AcknowledgmentCodes.h"
-#include "ReportLibraryInterface.h"
-#include "ReportTextBuffer.h"
-#include "TextUtil.h"
-#include "X12Reports.h"
+#include "common/ReportLibraryInterface.h"
+#include "common/TextUtil.h"
+#include "library/x12/AcknowledgmentCodes.h"
+#include "library/x12/ReportTextBuffer.h"
+#include "library/x12/X12Reports.h"
 
 #include <cstdio>
 

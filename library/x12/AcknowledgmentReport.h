@@ -3,8 +3,8 @@
 // ANSI_997, ANSI_999 and ANSI_99X: functional acknowledgments (997 and 999 transaction sets) and interchange
 // acknowledgments (TA1) that payers return for submitted claim batches.
 
-#include "ReportRequest.h"
-#include "X12SegmentReader.h"
+#include "library/ReportRequest.h"
+#include "library/x12/X12SegmentReader.h"
 
 #include <cstdint>
 #include <filesystem>

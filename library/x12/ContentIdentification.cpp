@@ -1,11 +1,11 @@
-#include "ContentIdentification.h"
+#include "library/x12/ContentIdentification.h"
 
-#include "FieldLists.h"
-#include "ReportLibraryInterface.h"
-#include "ReportWriting.h"
-#include "TextUtil.h"
-#include "X12Reports.h"
-#include "X12SegmentReader.h"
+#include "common/ReportLibraryInterface.h"
+#include "common/TextUtil.h"
+#include "library/FieldLists.h"
+#include "library/ReportWriting.h"
+#include "library/x12/X12Reports.h"
+#include "library/x12/X12SegmentReader.h"
 
 #include <array>
 #include <exception>

@@ -5,7 +5,7 @@
 // for the claim type named by Param2, and, where the configured intermediary requires it, from the right
 // sender or to the right receiver.
 
-#include "ReportRequest.h"
+#include "library/ReportRequest.h"
 
 #include <string>
 #include <string_view>

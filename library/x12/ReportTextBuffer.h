@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ReportFiles.h"
+#include "library/ReportFiles.h"
 
 #include <string>
 #include <string_view>

@@ -1,9 +1,9 @@
-#include "TextMessageReport.h"
+#include "library/x12/TextMessageReport.h"
 
-#include "ReportLibraryInterface.h"
-#include "ReportTextBuffer.h"
-#include "TextUtil.h"
-#include "X12Reports.h"
+#include "common/ReportLibraryInterface.h"
+#include "common/TextUtil.h"
+#include "library/x12/ReportTextBuffer.h"
+#include "library/x12/X12Reports.h"
 
 namespace talmere::ansi864 {
 

@@ -3,8 +3,8 @@
 // ANSI_864: X12 864 text messages, free-form text that a payer or clearinghouse sends, one line per MSG
 // segment, grouped into messages by MIT segments.
 
-#include "ReportRequest.h"
-#include "X12SegmentReader.h"
+#include "library/ReportRequest.h"
+#include "library/x12/X12SegmentReader.h"
 
 #include <filesystem>
 #include <string>

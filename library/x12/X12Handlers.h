@@ -2,6 +2,6 @@
 
 // The handlers of the X12 formats that the format table names.
 
-#include "AcknowledgmentReport.h"
-#include "ContentIdentification.h"
-#include "TextMessageReport.h"
+#include "library/x12/AcknowledgmentReport.h"
+#include "library/x12/ContentIdentification.h"
+#include "library/x12/TextMessageReport.h"

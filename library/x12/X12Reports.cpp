@@ -1,8 +1,8 @@
-#include "X12Reports.h"
+#include "library/x12/X12Reports.h"
 
-#include "DayDate.h"
-#include "Formatting.h"
-#include "TextUtil.h"
+#include "common/DayDate.h"
+#include "common/TextUtil.h"
+#include "library/Formatting.h"
 
 #include <system_error>
 

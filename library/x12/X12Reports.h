@@ -5,11 +5,11 @@
 // is a class made from the reader and the report text (nullptr for a scan) whose run() passes over the file
 // once and answers a status; what a format does with its walk stays with the format.
 
-#include "ReportLibraryInterface.h"
-#include "ReportRequest.h"
-#include "ReportTextBuffer.h"
-#include "ReportWriting.h"
-#include "X12SegmentReader.h"
+#include "common/ReportLibraryInterface.h"
+#include "library/ReportRequest.h"
+#include "library/ReportWriting.h"
+#include "library/x12/ReportTextBuffer.h"
+#include "library/x12/X12SegmentReader.h"
 
 #include <exception>
 #include <filesystem>

@@ -1,7 +1,7 @@
-#include "X12SegmentReader.h"
+#include "library/x12/X12SegmentReader.h"
 
-#include "DayDate.h"
-#include "StatusMessages.h"
+#include "common/DayDate.h"
+#include "library/StatusMessages.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,8 +1,8 @@
 // The talmere program itself, started as a user or the product would start it, without a display.
 
-#include "AppTestSupport.h"
-#include "ChildProcess.h"
-#include "InstanceChannel.h"
+#include "platform/InstanceChannel.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/ProgramTestSupport.h"
 
 #include <QLocalSocket>
 

@@ -2,8 +2,8 @@
 // it: "ready TITLE" once it can be found, then "message NUMBER FIRST SECOND" and "show COMMAND" for what a
 // later start hands over. It ends after a show request, or after half a minute.
 
-#include "InstanceChannel.h"
-#include "Shell.h"
+#include "gui/Shell.h"
+#include "platform/InstanceChannel.h"
 
 #include <QCoreApplication>
 #include <QTimer>

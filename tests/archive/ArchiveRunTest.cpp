@@ -1,10 +1,10 @@
 // The archive run over a real mailbox and archive with the built report library: identification, the four
 // kinds of filing, archive names, the listing and the log, and what happens when filing fails.
 
-#include "ArchiveRun.h"
-#include "ArchiveTestSupport.h"
-#include "DirectoryListing.h"
-#include "ReportRequests.h"
+#include "archive/ArchiveRun.h"
+#include "catalogue/DirectoryListing.h"
+#include "client/ReportRequests.h"
+#include "tests/support/ArchiveTestSupport.h"
 
 #include <gtest/gtest.h>
 

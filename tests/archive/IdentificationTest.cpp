@@ -1,9 +1,9 @@
 // How staged files are recognised and named: search strings in order, the character test of text
 // reports, sequence numbers and destination names, on real files.
 
-#include "Identification.h"
-#include "ArchiveNaming.h"
-#include "ArchiveTestSupport.h"
+#include "archive/Identification.h"
+#include "archive/ArchiveNaming.h"
+#include "tests/support/ArchiveTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // The housekeeping around the archive run on real folders and processes: staged ZIP files, the
 // preprocessor program, the purge of old reports and the mailbox cleanup.
 
-#include "ArchiveMaintenance.h"
-#include "ArchiveRun.h"
-#include "ArchiveTestSupport.h"
+#include "archive/ArchiveMaintenance.h"
+#include "archive/ArchiveRun.h"
+#include "tests/support/ArchiveTestSupport.h"
 
 #include <zip.h>
 

@@ -1,10 +1,10 @@
 // Directory listings: the lines the library writes, the staleness check against the archive subfolder,
 // and the rebuild through the built library.
 
-#include "DirectoryListing.h"
-#include "ArchiveTestSupport.h"
-#include "ChildProcess.h"
-#include "UserAccess.h"
+#include "catalogue/DirectoryListing.h"
+#include "core/UserAccess.h"
+#include "tests/support/ArchiveTestSupport.h"
+#include "tests/support/ChildProcess.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "DayDate.h"
+#include "common/DayDate.h"
 
 #include <gtest/gtest.h>
 

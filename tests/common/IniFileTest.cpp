@@ -1,5 +1,5 @@
-#include "IniFile.h"
-#include "TestSupport.h"
+#include "common/IniFile.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

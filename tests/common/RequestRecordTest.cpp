@@ -1,4 +1,4 @@
-#include "ReportViewerRequest.h"
+#include "common/ReportViewerRequest.h"
 
 #include <gtest/gtest.h>
 

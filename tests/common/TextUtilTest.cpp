@@ -1,6 +1,6 @@
-#include "TextUtil.h"
-#include "PathNoCase.h"
-#include "TestSupport.h"
+#include "common/TextUtil.h"
+#include "common/PathNoCase.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

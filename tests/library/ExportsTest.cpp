@@ -1,9 +1,9 @@
 // The library as the program sees it: loaded from its file for each call, called with real request records.
 
-#include "DynamicLibrary.h"
-#include "ReportLibraryInterface.h"
-#include "StatusMessages.h"
-#include "TestSupport.h"
+#include "common/ReportLibraryInterface.h"
+#include "library/StatusMessages.h"
+#include "platform/DynamicLibrary.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 // The directory listing driver and the listing lines of text report types.
 
-#include "OperatingSystem.h"
-#include "ReportLibraryInterface.h"
-#include "ReportWriting.h"
-#include "TestSupport.h"
-#include "TextReport.h"
+#include "common/ReportLibraryInterface.h"
+#include "library/OperatingSystem.h"
+#include "library/ReportWriting.h"
+#include "library/TextReport.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "ReportFiles.h"
-#include "TestSupport.h"
+#include "library/ReportFiles.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "ReportWriting.h"
-#include "TestSupport.h"
+#include "library/ReportWriting.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

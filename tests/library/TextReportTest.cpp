@@ -1,7 +1,7 @@
 // The report of text types: the file as it is.
 
-#include "ReportLibraryInterface.h"
-#include "TestSupport.h"
+#include "common/ReportLibraryInterface.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // Files and folders with the meanings the program was designed for: short paths, names without regard to
 // case, configured backslashes, and copies and creations that never leave a file half written.
 
-#include "FileSystem.h"
-#include "TestSupport.h"
+#include "platform/FileSystem.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

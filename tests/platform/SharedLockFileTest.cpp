@@ -1,8 +1,8 @@
 // Byte locks of open files: two opens of one file exclude each other even in one process, so the rules
 // can be seen here; the program's tests check them between real processes.
 
-#include "SharedLockFile.h"
-#include "TestSupport.h"
+#include "platform/SharedLockFile.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "DayDate.h"
-#include "ReportLibraryClient.h"
-#include "ReportViewerRequest.h"
+#include "client/ReportLibraryClient.h"
+#include "common/DayDate.h"
+#include "common/ReportViewerRequest.h"
 
 #include <filesystem>
 #include <string>

@@ -1,6 +1,6 @@
 // talmere-report run as scripts run it: a separate process, its exit status, its two output streams.
 
-#include "TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Availity DPR reports: listing, report, claim selection and the DPR value rules.
 
-#include "AvailityDpr.h"
-#include "ReportCalls.h"
+#include "library/clearinghouse/AvailityDpr.h"
+#include "tests/library/clearinghouse/ReportCalls.h"
 
 #include <gtest/gtest.h>
 

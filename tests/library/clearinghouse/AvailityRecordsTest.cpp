@@ -1,8 +1,8 @@
 // The record conventions and value rules that the Availity reports share.
 
-#include "AvailityRecords.h"
-#include "ClaimReport.h"
-#include "TestSupport.h"
+#include "library/clearinghouse/AvailityRecords.h"
+#include "library/clearinghouse/ClaimReport.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

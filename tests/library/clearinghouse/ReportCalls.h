@@ -3,8 +3,8 @@
 // Calls of the built report format library as the program makes them, for the claim and payer reports, and
 // the fixture of their tests.
 
-#include "ReportLibraryInterface.h"
-#include "TestSupport.h"
+#include "common/ReportLibraryInterface.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Alabama Medicaid BRF files: listing, report, claim selection and the fixed-width record.
 
-#include "AlabamaMedicaidBrfRecords.h"
-#include "ReportCalls.h"
+#include "library/payers/AlabamaMedicaidBrfRecords.h"
+#include "tests/library/clearinghouse/ReportCalls.h"
 
 #include <gtest/gtest.h>
 

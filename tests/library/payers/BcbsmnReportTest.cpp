@@ -1,9 +1,9 @@
 // BCBSMN reports: the received-name stamp, the file-name match, the listing dates and descriptions, the
 // carriage-control report, and the BCBSMN_2_TEXT listing.
 
-#include "BcbsmnReport.h"
-#include "OperatingSystem.h"
-#include "ReportCalls.h"
+#include "library/payers/BcbsmnReport.h"
+#include "library/OperatingSystem.h"
+#include "tests/library/clearinghouse/ReportCalls.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // ANSI_997, ANSI_999 and ANSI_99X through the built library: listings, reports and the claim-type match.
 
-#include "X12TestSupport.h"
+#include "tests/library/x12/X12TestSupport.h"
 
 #include <gtest/gtest.h>
 

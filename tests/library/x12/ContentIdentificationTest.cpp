@@ -1,8 +1,8 @@
 // The custom match test of the action types: X12 content identification through the built library, with the
 // intermediary read from TALMERE.INI on every call.
 
-#include "ContentIdentification.h"
-#include "X12TestSupport.h"
+#include "library/x12/ContentIdentification.h"
+#include "tests/library/x12/X12TestSupport.h"
 
 #include <gtest/gtest.h>
 

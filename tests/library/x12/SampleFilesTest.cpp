@@ -2,7 +2,7 @@
 // and report as their content says, every file goes through every X12 handler, and the identification test
 // answers what each file's GS08, ST01, TRN02 and ISA06/ISA08 imply.
 
-#include "X12TestSupport.h"
+#include "tests/library/x12/X12TestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // ANSI_864 through the built library: listings and the message text with its line spacing and page breaks.
 
-#include "TextMessageReport.h"
-#include "X12TestSupport.h"
+#include "library/x12/TextMessageReport.h"
+#include "tests/library/x12/X12TestSupport.h"
 
 #include <gtest/gtest.h>
 

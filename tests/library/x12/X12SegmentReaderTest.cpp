@@ -1,9 +1,9 @@
 // The X12 segment readers: delimiters from the ISA, segments and elements, the characters they pass over,
 // their limits and failure texts, the envelope-stop rules, and the segment list loader.
 
-#include "X12SegmentReader.h"
-#include "StatusMessages.h"
-#include "X12TestSupport.h"
+#include "library/x12/X12SegmentReader.h"
+#include "library/StatusMessages.h"
+#include "tests/library/x12/X12TestSupport.h"
 
 #include <gtest/gtest.h>
 

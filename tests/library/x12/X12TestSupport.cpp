@@ -1,4 +1,4 @@
-#include "X12TestSupport.h"
+#include "tests/library/x12/X12TestSupport.h"
 
 #include <stdexcept>
 

@@ -2,8 +2,8 @@
 
 // Small X12 files for tests, built segment by segment.
 
-#include "ReportLibraryInterface.h"
-#include "TestSupport.h"
+#include "common/ReportLibraryInterface.h"
+#include "tests/support/TestSupport.h"
 
 #include <filesystem>
 #include <initializer_list>

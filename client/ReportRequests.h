@@ -1,0 +1,70 @@
+#pragma once
+
+// The program's side of every report format library call: what goes into the request for each operation,
+// and the small wrappers that the configuration loader and the archive run use.
+
+#include "client/ReportLibraryClient.h"
+#include "core/ApplicationContext.h"
+
+#include <QString>
+
+namespace talmere {
+
+// The report text file and the prefix of the listing files, in the private folder.
+inline const QString kReportTextFileName = QStringLiteral("TALMRTMP.TXT");
+inline const QString kListingFilePrefix = QStringLiteral("TALMRD");
+
+// The texts for a call that never reached the library.
+inline const QString kLibraryNotLoadedText = QStringLiteral("Unable to load report viewer library.");
+inline const QString kLibraryExportsMissingText =
+    QStringLiteral("Unable to retrieve function addresses from report viewer library.");
+inline const QString kLibraryFailedText = QStringLiteral("Unable to locate and/or load the report viewer library.");
+
+// Resets a request: the four folders, the table engine handle and the year pivot set, every other field
+// empty. False when a folder does not fit its field: a path cut short would name another file, so such a
+// request must not be sent.
+bool InitReportRequest(const ApplicationContext& context, TReportViewerRequest& request);
+
+// What a request carries of its report type.
+struct RequestContent {
+    bool archivePrefix = false;
+    bool layout = false; // Font, PointSize, Orientation
+    bool params = false;
+};
+
+// A reset request with the current time and the type's fields. False when something that must not be cut
+// (a folder) does not fit.
+bool BuildTypeRequest(const ApplicationContext& context, int typeIndex, const RequestContent& content,
+                      TReportViewerRequest& request);
+
+// Stores a path in a request field; false when it does not fit.
+bool SetRequestPath(ShortString<255>& field, const QString& path);
+
+// Binds the library for one call, where the context says it is.
+ReportLibraryCall CallLibrary(const ApplicationContext& context, const char* exportName, TReportViewerRequest& request,
+                              bool wantMessage);
+
+// The text that tells why a call failed: the library's text for its status, or why it was not called.
+QString CallFailureText(const ReportLibraryCall& call);
+
+// Fills the list columns of every report type that is not an action type. Empty on success; otherwise the
+// text of the last failure, naming its type.
+QString LoadListColumnDetails(ApplicationContext& context);
+
+// The private folder's report text file (TALMRTMP.TXT) and a type's listing file (TALMRD + prefix + .DIR).
+QString ReportTextFilePath(const ApplicationContext& context);
+QString ListingFilePath(const ApplicationContext& context, int typeIndex);
+
+// Writes the report text of one file of a type into the private folder's report text file; true only when
+// the library succeeded. Tells nobody.
+bool GenerateReportText(const ApplicationContext& context, int typeIndex, const QString& reportFile);
+
+// The library's custom match test of a type for a staged file: true only when it matches.
+bool MatchesCustomTest(const ApplicationContext& context, int typeIndex, const QString& stagingFolder,
+                       const QString& fileName);
+
+// The type's work on a staged file before it is archived: true only when it succeeded.
+bool PerformPreArchiveTasks(const ApplicationContext& context, int typeIndex, const QString& stagingFolder,
+                            const QString& fileName);
+
+} // namespace talmere

@@ -1,0 +1,79 @@
+#include "core/CommandLine.h"
+
+namespace talmere {
+
+namespace {
+
+// The switch's name without its "/" or "--".
+bool IsSwitch(const QString& argument, const char* name)
+{
+    const QString wanted = QLatin1String(name);
+    const auto matches = [&](const QString& prefix) {
+        return argument.size() == prefix.size() + wanted.size() && argument.startsWith(prefix) &&
+               argument.mid(prefix.size()).compare(wanted, Qt::CaseInsensitive) == 0;
+    };
+    return matches(QStringLiteral("/")) || matches(QStringLiteral("--"));
+}
+
+bool IsOption(const QString& argument, const char* option)
+{
+    return argument.compare(QLatin1String(option), Qt::CaseInsensitive) == 0;
+}
+
+} // namespace
+
+CommandLineAction ParseProgramArguments(const QStringList& arguments, ModeFlags& flags)
+{
+    for (const QString& argument : arguments) {
+        if (IsOption(argument, "--help")) {
+            return CommandLineAction::ShowHelp;
+        }
+        if (IsOption(argument, "--version")) {
+            return CommandLineAction::ShowVersion;
+        }
+        if (IsSwitch(argument, "TAMSEN")) {
+            flags.Launched = true;
+        } else if (IsSwitch(argument, "EXCLUSIVE")) {
+            flags.ExclusiveAccess = true;
+        } else if (IsSwitch(argument, "UB92_ONLY")) {
+            flags.IncludeInstitutionalReports = true;
+            flags.IncludeProfessionalReports = false;
+        } else if (IsSwitch(argument, "1500_ONLY")) {
+            flags.IncludeInstitutionalReports = false;
+            flags.IncludeProfessionalReports = true;
+        } else if (IsSwitch(argument, "SILENTARCHIVE")) {
+            flags.SilentArchive = true;
+        } else {
+            return CommandLineAction::Invalid;
+        }
+    }
+    return CommandLineAction::Run;
+}
+
+QString ProgramUsage()
+{
+    return QStringLiteral(
+        "Usage: talmere [switch]...\n"
+        "\n"
+        "The report manager: archives the report files that arrive in the staging folders, lists the archive\n"
+        "by report type, and shows and prints the reports.\n"
+        "\n"
+        "Switches (without regard to case; each may also be written with -- instead of /):\n"
+        "  /TAMSEN         started by the product: its registered folders are required\n"
+        "  /EXCLUSIVE      single-user operation: no user control file, no archive lock\n"
+        "  /UB92_ONLY      show only the report types of institutional (UB92) claims\n"
+        "  /1500_ONLY      show only the report types of professional (1500) claims\n"
+        "  /SILENTARCHIVE  archive the staged reports once, without showing the list, and end\n"
+        "  --help          show this text and end\n"
+        "  --version       show the program's version and end\n"
+        "\n"
+        "When the same user runs the program already, a new start hands its claim context to the running\n"
+        "one and ends. Without a display, messages go to standard error.\n");
+}
+
+QString ProgramVersion()
+{
+    return QStringLiteral("talmere " TALMERE_VERSION "\n");
+}
+
+} // namespace talmere

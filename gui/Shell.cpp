@@ -1,0 +1,109 @@
+#include "gui/Shell.h"
+
+#include "core/AnsiText.h"
+#include "core/CommandLine.h"
+#include "core/StandardErrorPrompts.h"
+#include "core/Startup.h"
+#include "gui/MessageBoxPrompts.h"
+#include "platform/InstanceChannel.h"
+#include "platform/PrinterSystem.h"
+#include "platform/SettingsStore.h"
+#include "platform/SystemInfo.h"
+
+#include <QApplication>
+
+#include <cstdio>
+#include <memory>
+
+namespace talmere {
+
+namespace {
+
+const QString kOrganisation = QStringLiteral("Brennwick");
+const QString kProgramStore = QStringLiteral("Talmere");
+const QString kProductStore = QStringLiteral("Qorva32");
+
+void PrintToStandardOutput(const QString& text)
+{
+    const QByteArray bytes = text.toLocal8Bit();
+    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stdout);
+    std::fflush(stdout);
+}
+
+bool IsHeadless()
+{
+    const QString platform = QGuiApplication::platformName();
+    return platform == QStringLiteral("offscreen") || platform == QStringLiteral("minimal");
+}
+
+} // namespace
+
+int RunShell(int argc, char** argv, const MainWindowLauncher& launcher)
+{
+    // The switches are the program's own: Qt sees none of them, so it cannot take any away.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i) {
+        arguments << QString::fromLocal8Bit(argv[i]);
+    }
+    // Usage and version need no application object; an invalid switch is for the start to tell.
+    ModeFlags scratch;
+    switch (ParseProgramArguments(arguments, scratch)) {
+    case CommandLineAction::ShowHelp:
+        PrintToStandardOutput(ProgramUsage());
+        return 0;
+    case CommandLineAction::ShowVersion:
+        PrintToStandardOutput(ProgramVersion());
+        return 0;
+    default:
+        break;
+    }
+    if (!platform::HasDisplay() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    int qtArgc = 1;
+    char* qtArgv[] = {argv[0], nullptr};
+    QApplication application(qtArgc, qtArgv);
+
+    // Until the settings name the product, messages carry the built-in product name.
+    const QString startTitle = kBuiltInProductName + QStringLiteral(" Report Manager");
+    std::unique_ptr<UserPrompts> prompts;
+    std::function<void(const QString&)> setPromptsTitle;
+    if (IsHeadless()) {
+        auto standardError = std::make_unique<StandardErrorPrompts>(startTitle);
+        setPromptsTitle = [p = standardError.get()](const QString& title) { p->setTitle(title); };
+        prompts = std::move(standardError);
+    } else {
+        auto messageBoxes = std::make_unique<MessageBoxPrompts>(startTitle);
+        setPromptsTitle = [p = messageBoxes.get()](const QString& title) { p->setTitle(title); };
+        prompts = std::move(messageBoxes);
+    }
+
+    const std::unique_ptr<platform::SettingsStore> programStore =
+        platform::OpenUserSettings(kOrganisation, kProgramStore);
+    const std::unique_ptr<platform::SettingsStore> productStore =
+        platform::OpenUserSettings(kOrganisation, kProductStore, true);
+    const std::unique_ptr<platform::InstanceChannel> channel = platform::CreateLocalInstanceChannel();
+    const std::unique_ptr<platform::PrinterSystem> printers = platform::CreateSystemPrinters();
+
+    ApplicationContext context(*prompts, *programStore, *productStore);
+    const StartupEnvironment environment{arguments, FromNativePath(platform::ExecutableFolder()), channel.get(),
+                                         PrintToStandardOutput};
+    if (RunStartup(context, environment) == StartupOutcome::End) {
+        return 0;
+    }
+
+    const QString title = ApplicationTitle(context.settings);
+    QGuiApplication::setApplicationDisplayName(title);
+    setPromptsTitle(title);
+    // Without the channel the program still runs; later starts just do not find it.
+    channel->listen(kApplicationWindowClass, title);
+
+    ShellSession session{context, *channel, *printers};
+    const std::unique_ptr<QObject> mainWindow = launcher ? launcher(session) : nullptr;
+    if (mainWindow) {
+        application.exec();
+    }
+    return 0;
+}
+
+} // namespace talmere

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "core/ApplicationContext.h"
+
+#include <QObject>
+
+#include <functional>
+#include <memory>
+
+namespace talmere {
+
+namespace platform {
+class InstanceChannel;
+class PrinterSystem;
+} // namespace platform
+
+// What the main window receives when the start hands over to it.
+struct ShellSession {
+    ApplicationContext& context;
+    // Open under the application title: context-switch messages of later starts arrive here.
+    platform::InstanceChannel& channel;
+    platform::PrinterSystem& printers;
+};
+
+// Creates the main window, whose creation completes the start, and hands it over: the shell keeps it while
+// the event loop runs and destroys it before anything the session names. No window ends the program at once.
+using MainWindowLauncher = std::function<std::unique_ptr<QObject>(ShellSession&)>;
+
+// The program: the application object (offscreen, with messages on standard error, when there is no
+// display), the start, the application title and the single-instance channel, then the main window and
+// the event loop. The exit code is 0 however the program ends.
+int RunShell(int argc, char** argv, const MainWindowLauncher& launcher);
+
+} // namespace talmere

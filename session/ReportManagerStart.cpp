@@ -1,0 +1,110 @@
+#include "session/ReportManagerStart.h"
+
+#include "archive/ArchiveMaintenance.h"
+#include "archive/ArchiveRun.h"
+#include "catalogue/DirectoryListing.h"
+#include "config/ReportConfiguration.h"
+#include "core/ProductDirectories.h"
+#include "core/UserAccess.h"
+
+namespace talmere {
+
+namespace {
+
+constexpr int kStartLockSeconds = 10;
+
+void CleanupMailboxIfAsked(ApplicationContext& context)
+{
+    if (context.flags.Launched && context.settings.PerformMailboxCleanupOnStartup) {
+        CleanupMailbox(context, context.settings.MailboxCleanupDays);
+    }
+}
+
+class BusyCursor {
+public:
+    explicit BusyCursor(ApplicationContext& context) : m_context(context) { m_context.prompts().setBusyCursor(true); }
+    ~BusyCursor() { m_context.prompts().setBusyCursor(false); }
+
+private:
+    ApplicationContext& m_context;
+};
+
+// One silent run with whatever lock can be had at once; another workstation's run makes it a no-op.
+void RunSilentArchive(ApplicationContext& context)
+{
+    if (AcquireArchiveLock(context, 0) < 0) {
+        return;
+    }
+    try {
+        RunArchive(context);
+        CleanupMailboxIfAsked(context);
+    } catch (...) {
+        ReleaseArchiveLock(context);
+        throw;
+    }
+    ReleaseArchiveLock(context);
+}
+
+} // namespace
+
+int FirstListedTypeIndex(const ApplicationContext& context)
+{
+    for (int i = 0; i < static_cast<int>(context.reportTypes.size()); ++i) {
+        if (!IsActionFormat(context.reportTypes[i].info.ReportFormat)) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+ReportManagerStart StartReportManager(ApplicationContext& context, const ReportManagerHooks& hooks)
+{
+    if (!context.flags.BypassAccessChecks && !RegisterUser(context)) {
+        return ReportManagerStart::StartupFailed;
+    }
+    if (!ResolveReportArchiveFolder(context) || !LoadReportConfiguration(context)) {
+        return ReportManagerStart::StartupFailed;
+    }
+    if (context.flags.SilentArchive) {
+        RunSilentArchive(context);
+        return ReportManagerStart::ArchiveDone;
+    }
+    const int selected = FirstListedTypeIndex(context);
+    if (selected < 0) {
+        context.prompts().error(kNoVisibleReportTypesMessage);
+        return ReportManagerStart::StartupFailed;
+    }
+    if (hooks.prepareWindow && !hooks.prepareWindow()) {
+        return ReportManagerStart::StartupFailed;
+    }
+
+    const BusyCursor busy(context);
+    if (AcquireArchiveLock(context, kStartLockSeconds) < 0) {
+        context.prompts().error(kStartLockFailedMessage);
+        return ReportManagerStart::StartupFailed;
+    }
+    try {
+        PurgeReportArchive(context);
+        RunArchive(context);
+        RebuildDirectoryListing(context, selected, false, false);
+        if (hooks.fillList) {
+            hooks.fillList();
+        }
+        CleanupMailboxIfAsked(context);
+    } catch (...) {
+        ReleaseArchiveLock(context);
+        throw;
+    }
+    ReleaseArchiveLock(context);
+    return ReportManagerStart::Ready;
+}
+
+void CloseReportManager(ApplicationContext& context)
+{
+    FreeReportConfiguration(context);
+    if (!context.flags.BypassAccessChecks) {
+        UnregisterUser(context);
+    }
+}
+
+} // namespace talmere
