@@ -6,10 +6,33 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
+#include <string>
+
 using namespace talmere;
+
+namespace {
+
+// The process-wide locales this test changes, given back at its end so that no later test runs under them.
+class SavedLocales {
+public:
+    SavedLocales() : m_default(QLocale()), m_numeric(std::setlocale(LC_NUMERIC, nullptr)) {}
+    ~SavedLocales()
+    {
+        QLocale::setDefault(m_default);
+        std::setlocale(LC_NUMERIC, m_numeric.c_str());
+    }
+
+private:
+    QLocale m_default;
+    std::string m_numeric;
+};
+
+} // namespace
 
 TEST(FormatConventions, DatesAndAmountsIgnoreTheRegionalSettings)
 {
+    const SavedLocales saved;
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     ApplyFormatConventions();
 

@@ -1,7 +1,6 @@
 // The per-user settings store: where it lives, and names without regard to case as in the registry.
 
 #include "platform/SettingsStore.h"
-#include "tests/support/ScopedEnvironment.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>

@@ -6,7 +6,6 @@
 #include "core/ApplicationContext.h"
 #include "core/UserPrompts.h"
 #include "platform/SettingsStore.h"
-#include "tests/support/ScopedEnvironment.h"
 #include "tests/support/TestSupport.h"
 
 #include <QProcessEnvironment>

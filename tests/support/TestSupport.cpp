@@ -39,23 +39,29 @@ CurrentFolder::~CurrentFolder()
     std::filesystem::current_path(m_previous, error);
 }
 
-TimeZone::TimeZone(const char* zone)
+ScopedEnvironment::ScopedEnvironment(const char* name, const char* value) : m_name(name)
 {
-    if (const char* previous = std::getenv("TZ")) {
+    if (const char* previous = std::getenv(name)) {
         m_previous = previous;
         m_hadPrevious = true;
     }
-    ::setenv("TZ", zone, 1);
+    value != nullptr ? ::setenv(name, value, 1) : ::unsetenv(name);
+}
+
+ScopedEnvironment::~ScopedEnvironment()
+{
+    m_hadPrevious ? ::setenv(m_name.c_str(), m_previous.c_str(), 1) : ::unsetenv(m_name.c_str());
+}
+
+TimeZone::TimeZone(const char* zone)
+{
+    m_variable.emplace("TZ", zone);
     ::tzset();
 }
 
 TimeZone::~TimeZone()
 {
-    if (m_hadPrevious) {
-        ::setenv("TZ", m_previous.c_str(), 1);
-    } else {
-        ::unsetenv("TZ");
-    }
+    m_variable.reset();
     ::tzset();
 }
 
@@ -115,6 +121,23 @@ ReportLibraryCall CallBuiltLibrary(const char* exportName, TReportViewerRequest&
 std::filesystem::path TestData(std::string_view relative)
 {
     return std::filesystem::path(TALMERE_TEST_DATA) / relative;
+}
+
+std::filesystem::path SharedSample(std::string_view relative)
+{
+    return std::filesystem::path(TALMERE_SHARED_SAMPLES) / relative;
+}
+
+bool SharedSamplesAvailable()
+{
+    if (std::filesystem::is_directory(SharedSample(""))) {
+        return true;
+    }
+    const char* ci = std::getenv("CI");
+    if (ci != nullptr && *ci != '\0') {
+        ADD_FAILURE() << "no shared samples at " << SharedSample("") << ", and a CI run must have them";
+    }
+    return false;
 }
 
 } // namespace talmere::test

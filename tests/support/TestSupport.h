@@ -5,6 +5,7 @@
 #include "common/ReportViewerRequest.h"
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -37,6 +38,20 @@ private:
     std::filesystem::path m_previous;
 };
 
+// Sets an environment variable (or removes it, for a null value) for the life of the object.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(const char* name, const char* value);
+    ~ScopedEnvironment();
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+private:
+    std::string m_name;
+    std::string m_previous;
+    bool m_hadPrevious = false;
+};
+
 // Sets TZ for the life of the object, so local times are the same on every machine.
 class TimeZone {
 public:
@@ -44,8 +59,8 @@ public:
     ~TimeZone();
 
 private:
-    std::string m_previous;
-    bool m_hadPrevious = false;
+    // Reset before tzset in the destructor, so the local time goes back to the restored zone.
+    std::optional<ScopedEnvironment> m_variable;
 };
 
 void WriteFile(const std::filesystem::path& path, std::string_view bytes);
@@ -61,5 +76,11 @@ ReportLibraryCall CallBuiltLibrary(const char* exportName, TReportViewerRequest&
 
 // The path of a file below tests/data.
 std::filesystem::path TestData(std::string_view relative);
+
+// The path of a file of the real samples kept beside the project (../shared/samples).
+std::filesystem::path SharedSample(std::string_view relative);
+// Whether the shared samples are there. A fresh clone without them skips their tests with the reason; a CI
+// run (CI set) must have them, so there their absence is also a failure of the calling test.
+bool SharedSamplesAvailable();
 
 } // namespace talmere::test

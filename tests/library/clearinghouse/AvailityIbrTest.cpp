@@ -4,42 +4,16 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 using namespace talmere;
 using namespace talmere::test;
 
 namespace {
 
-// Points the system's temporary folder somewhere else for the life of the object.
-class TemporaryFolderVariable {
-public:
-    explicit TemporaryFolderVariable(const std::string& folder)
-    {
-        if (const char* previous = std::getenv("TMPDIR")) {
-            m_previous = previous;
-            m_had = true;
-        }
-        ::setenv("TMPDIR", folder.c_str(), 1);
-    }
-    ~TemporaryFolderVariable()
-    {
-        if (m_had) {
-            ::setenv("TMPDIR", m_previous.c_str(), 1);
-        } else {
-            ::unsetenv("TMPDIR");
-        }
-    }
-
-private:
-    std::string m_previous;
-    bool m_had = false;
-};
-
 class IbrReport : public ReportFolderTest {
 protected:
     test::TempFolder m_temporary;
-    TemporaryFolderVariable m_tmpdir{m_temporary.path().string()};
+    // The selection's temporary file goes to the system's temporary folder, pointed here.
+    ScopedEnvironment m_tmpdir{"TMPDIR", m_temporary.path().c_str()};
 
     bool temporaryFolderIsEmpty() const { return std::filesystem::is_empty(m_temporary.path()); }
 };
@@ -190,7 +164,7 @@ TEST_F(IbrReport, AFailedSelectionReportsTheWholeFile)
 
 TEST_F(IbrReport, WithoutATemporaryFolderTheWholeFileIsReported)
 {
-    TemporaryFolderVariable missing((m_folder / "no-such-folder").string());
+    ScopedEnvironment missing("TMPDIR", (m_folder / "no-such-folder").c_str());
     const test::ReportRun run =
         RunReport("AVAILITY_IBR", TestData("availity_ibr/payers.ibr"), m_folder, Filter(2, "NOBODY"));
     EXPECT_EQ(run.status, kStatusSuccess);

@@ -21,7 +21,7 @@ protected:
 
     void SetUp() override
     {
-        if (!std::filesystem::is_directory(SharedSample(""))) {
+        if (!test::SharedSamplesAvailable()) {
             GTEST_SKIP() << "no shared samples at " << SharedSample("");
         }
     }

@@ -67,9 +67,4 @@ CallResult CallOnFile(const char* exportName, std::string_view format, const std
     return result;
 }
 
-std::filesystem::path SharedSample(std::string_view relative)
-{
-    return std::filesystem::path(TALMERE_SHARED_SAMPLES) / relative;
-}
-
 } // namespace talmere::test

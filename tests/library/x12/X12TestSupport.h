@@ -37,7 +37,4 @@ CallResult CallOnFile(const char* exportName, std::string_view format, const std
                       const std::filesystem::path& output = {}, std::initializer_list<std::string_view> params = {},
                       const std::string& installDir = {});
 
-// A path below the shared folder of real X12 files.
-std::filesystem::path SharedSample(std::string_view relative);
-
 } // namespace talmere::test
