@@ -11,10 +11,10 @@ namespace talmere {
 
 namespace {
 
-template <std::size_t N>
-void SetText(ShortString<N>& field, const QString& text)
+template <std::size_t Bytes>
+void SetText(unsigned char (&field)[Bytes], const QString& text)
 {
-    field.assign(ToAnsi(text));
+    SetFieldText(field, ToAnsi(text));
 }
 
 DateTimeParts PartsOf(const QDateTime& time)
@@ -32,14 +32,14 @@ void RemoveIfPresent(const QString& path)
 
 } // namespace
 
-bool SetRequestPath(ShortString<255>& field, const QString& path)
+bool SetRequestPath(RequestPathField& field, const QString& path)
 {
     const std::string bytes = ToNativePath(path);
-    if (bytes.size() > field.capacity()) {
-        field.assign("");
+    if (bytes.size() > FieldCapacity(field)) {
+        SetFieldText(field, {});
         return false;
     }
-    field.assign(bytes);
+    SetFieldText(field, bytes);
     return true;
 }
 
@@ -130,16 +130,16 @@ QString LoadListColumnDetails(ApplicationContext& context)
                 error = FromAnsi(call.message) + QStringLiteral(" [Report Type = ") + type.name + QStringLiteral("].");
                 continue;
             }
-            const auto alignment = [](const ShortString<1>& letter) {
-                if (letter.view() == "C") {
+            const auto alignment = [](const unsigned char(&letter)[2]) {
+                if (FieldText(letter) == "C") {
                     return kAlignCenter;
                 }
-                return letter.view() == "R" ? kAlignRight : kAlignLeft;
+                return FieldText(letter) == "R" ? kAlignRight : kAlignLeft;
             };
             for (int c = 0; c < kListColumnCount; ++c) {
                 const TReportColumnDetail& detail = request.ColumnDetails[c];
                 TReportHeaderColumnInfo column;
-                column.Caption = FromAnsi(detail.Caption.view());
+                column.Caption = FromAnsi(FieldText(detail.Caption));
                 if (!column.Caption.isEmpty()) {
                     column.TitleAlignment = alignment(detail.TitleAlignment);
                     column.DataAlignment = alignment(detail.DataAlignment);

@@ -38,7 +38,7 @@ bool BuildTypeRequest(const ApplicationContext& context, int typeIndex, const Re
                       TReportViewerRequest& request);
 
 // Stores a path in a request field; false when it does not fit.
-bool SetRequestPath(ShortString<255>& field, const QString& path);
+bool SetRequestPath(RequestPathField& field, const QString& path);
 
 // Binds the library for one call, where the context says it is.
 ReportLibraryCall CallLibrary(const ApplicationContext& context, const char* exportName, TReportViewerRequest& request,

@@ -1,32 +1,26 @@
 #pragma once
 
-// What the report manager and the report format library agree on besides the request record: the names of
-// the exports, their signatures and the status codes.
+// What the report manager and the report format library agree on besides the request record, in the C++
+// code of both: the status codes, the names of the exports and their types.
 
 #include "common/ReportViewerRequest.h"
 
 #include <cstdint>
 
-#if defined(_WIN32) && defined(_M_IX86)
-#define TALMR_CALL __stdcall
-#else
-#define TALMR_CALL
-#endif
-
 namespace talmere {
 
 enum ReportStatus : std::int32_t {
-    kStatusSuccess = 0,
-    kStatusUnexpectedException = 1,
-    kStatusTypeNotSupported = 2,
-    kStatusFileMissing = 3,
-    kStatusFolderMissing = 4,
-    kStatusCannotCreateOutput = 5,
-    kStatusInvalidFormat = 6,
-    kStatusInvalidRecord = 7,
-    kStatusCustomMatch = 80,
-    kStatusNoCustomMatch = 81,
-    kStatusProcessError = 98,
+    kStatusSuccess = TALMR_STATUS_SUCCESS,
+    kStatusUnexpectedException = TALMR_STATUS_UNEXPECTED_EXCEPTION,
+    kStatusTypeNotSupported = TALMR_STATUS_TYPE_NOT_SUPPORTED,
+    kStatusFileMissing = TALMR_STATUS_FILE_MISSING,
+    kStatusFolderMissing = TALMR_STATUS_FOLDER_MISSING,
+    kStatusCannotCreateOutput = TALMR_STATUS_CANNOT_CREATE_OUTPUT,
+    kStatusInvalidFormat = TALMR_STATUS_INVALID_FORMAT,
+    kStatusInvalidRecord = TALMR_STATUS_INVALID_RECORD,
+    kStatusCustomMatch = TALMR_STATUS_CUSTOM_MATCH,
+    kStatusNoCustomMatch = TALMR_STATUS_NO_CUSTOM_MATCH,
+    kStatusProcessError = TALMR_STATUS_PROCESS_ERROR,
     // Never returned by the library: the caller's code for "the export was not called".
     kStatusNotCalled = 99,
 };
@@ -38,8 +32,15 @@ inline constexpr const char* kPerformCustomMatchTest = "PerformCustomMatchTest";
 inline constexpr const char* kPerformReportPreArchiveTasks = "PerformReportPreArchiveTasks";
 inline constexpr const char* kGetReportViewerStatusMessage = "GetReportViewerStatusMessage";
 
-using ReportRequestFunction = std::int32_t(TALMR_CALL*)(TReportViewerRequest* request);
-using StatusMessageFunction = const char*(TALMR_CALL*)(std::int32_t code);
+// The types a caller binds the exports with at run time: those of the C interface's prototypes.
+using ReportRequestFunction = TalmrRequestFunction;
+using StatusMessageFunction = TalmrStatusMessageFunction;
+static_assert(std::is_same_v<ReportRequestFunction, decltype(&::RetrieveListColumnDetails)>);
+static_assert(std::is_same_v<ReportRequestFunction, decltype(&::CreateDirectoryListingFile)>);
+static_assert(std::is_same_v<ReportRequestFunction, decltype(&::GenerateReportFile)>);
+static_assert(std::is_same_v<ReportRequestFunction, decltype(&::PerformCustomMatchTest)>);
+static_assert(std::is_same_v<ReportRequestFunction, decltype(&::PerformReportPreArchiveTasks)>);
+static_assert(std::is_same_v<StatusMessageFunction, decltype(&::GetReportViewerStatusMessage)>);
 
 // The library's file name, tried first by plain name and then below the current folder.
 inline constexpr const char* kReportLibraryName = "libtalmrdll.so";

@@ -48,16 +48,16 @@ TReportViewerRequest FuzzWorkspace::request(std::string_view format, const std::
 {
     TReportViewerRequest request;
     std::memset(&request, 0, sizeof request);
-    request.InstallDirectory.assign(m_folder.string() + "/");
+    SetFieldText(request.InstallDirectory, m_folder.string() + "/");
     request.CenturyDatePivotYear = 65;
-    request.ReportFormat.assign(format);
-    request.ReportDesc.assign("Fuzz");
-    request.ReportContext.assign("BOTH");
-    request.ArchivePrefix.assign("FZ");
-    request.PointSize.assign("10");
-    request.Orientation.assign("PORTRAIT");
-    request.ReportPath.assign(reportPath.string());
-    request.OutputPath.assign(outputPath().string());
+    SetFieldText(request.ReportFormat, format);
+    SetFieldText(request.ReportDesc, "Fuzz");
+    SetFieldText(request.ReportContext, "BOTH");
+    SetFieldText(request.ArchivePrefix, "FZ");
+    SetFieldText(request.PointSize, "10");
+    SetFieldText(request.Orientation, "PORTRAIT");
+    SetFieldText(request.ReportPath, reportPath.string());
+    SetFieldText(request.OutputPath, outputPath().string());
     return request;
 }
 

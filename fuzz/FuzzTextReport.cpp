@@ -7,10 +7,6 @@
 
 #include <cstdlib>
 
-extern "C" std::int32_t CreateDirectoryListingFile(talmere::TReportViewerRequest* request);
-extern "C" std::int32_t GenerateReportFile(talmere::TReportViewerRequest* request);
-extern "C" std::int32_t PerformCustomMatchTest(talmere::TReportViewerRequest* request);
-
 using namespace talmere;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)

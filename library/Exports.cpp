@@ -1,4 +1,5 @@
-// The six functions the report manager calls. Each request export takes the per-call settings from the
+// The six functions the report manager calls, as library/include/talmrdll.h declares them (with the
+// visibility and calling convention it gives them). Each request export takes the per-call settings from the
 // record, maps the format name to its entry and hands over to the format's handler. Nothing is thrown
 // across this boundary: whatever a handler did not expect becomes status 1.
 
@@ -7,8 +8,7 @@
 #include "library/ReportFormats.h"
 #include "library/ReportRequest.h"
 #include "library/StatusMessages.h"
-
-#define TALMR_EXPORT extern "C" __attribute__((visibility("default")))
+#include "library/include/talmrdll.h"
 
 using namespace talmere;
 
@@ -46,11 +46,11 @@ void CopyColumns(int typeId, TReportViewerRequest& record)
     for (int i = 0; i < kRequestColumnCount; ++i) {
         const ColumnDefinition& column = row[static_cast<std::size_t>(i)];
         TReportColumnDetail& detail = record.ColumnDetails[i];
-        detail.Caption.assign(column.caption);
-        detail.TitleAlignment.assign(column.caption.empty() ? std::string_view{}
-                                                            : std::string_view(&column.titleAlignment, 1));
-        detail.DataAlignment.assign(column.caption.empty() ? std::string_view{}
-                                                           : std::string_view(&column.dataAlignment, 1));
+        SetFieldText(detail.Caption, column.caption);
+        SetFieldText(detail.TitleAlignment,
+                     column.caption.empty() ? std::string_view{} : std::string_view(&column.titleAlignment, 1));
+        SetFieldText(detail.DataAlignment,
+                     column.caption.empty() ? std::string_view{} : std::string_view(&column.dataAlignment, 1));
         detail.Padding[0] = detail.Padding[1] = detail.Padding[2] = 0;
         detail.Width = column.width;
     }
@@ -58,7 +58,7 @@ void CopyColumns(int typeId, TReportViewerRequest& record)
 
 } // namespace
 
-TALMR_EXPORT std::int32_t TALMR_CALL RetrieveListColumnDetails(TReportViewerRequest* record)
+std::int32_t TALMR_CALL RetrieveListColumnDetails(TReportViewerRequest* record)
 {
     return RunRequest(record, [record](const ReportFormatEntry& format, const ReportRequest&) {
         CopyColumns(format.typeId, *record);
@@ -66,27 +66,27 @@ TALMR_EXPORT std::int32_t TALMR_CALL RetrieveListColumnDetails(TReportViewerRequ
     });
 }
 
-TALMR_EXPORT std::int32_t TALMR_CALL CreateDirectoryListingFile(TReportViewerRequest* record)
+std::int32_t TALMR_CALL CreateDirectoryListingFile(TReportViewerRequest* record)
 {
     return RunHandler(record, &ReportFormatEntry::createListing);
 }
 
-TALMR_EXPORT std::int32_t TALMR_CALL GenerateReportFile(TReportViewerRequest* record)
+std::int32_t TALMR_CALL GenerateReportFile(TReportViewerRequest* record)
 {
     return RunHandler(record, &ReportFormatEntry::generateReport);
 }
 
-TALMR_EXPORT std::int32_t TALMR_CALL PerformCustomMatchTest(TReportViewerRequest* record)
+std::int32_t TALMR_CALL PerformCustomMatchTest(TReportViewerRequest* record)
 {
     return RunHandler(record, &ReportFormatEntry::customMatch);
 }
 
-TALMR_EXPORT std::int32_t TALMR_CALL PerformReportPreArchiveTasks(TReportViewerRequest* record)
+std::int32_t TALMR_CALL PerformReportPreArchiveTasks(TReportViewerRequest* record)
 {
     return RunHandler(record, &ReportFormatEntry::preArchive);
 }
 
-TALMR_EXPORT const char* TALMR_CALL GetReportViewerStatusMessage(std::int32_t code)
+const char* TALMR_CALL GetReportViewerStatusMessage(std::int32_t code)
 {
     return StatusMessage(code);
 }

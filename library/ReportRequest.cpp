@@ -8,7 +8,7 @@ namespace talmere {
 CallSettings ReadCallSettings(const TReportViewerRequest& record)
 {
     CallSettings settings;
-    settings.iniFolder = record.InstallDirectory.str();
+    settings.iniFolder = std::string(FieldText(record.InstallDirectory));
     settings.pivotYear = record.CenturyDatePivotYear;
     // The folder and the file name are joined as they stand. An empty folder names no file here: the
     // unqualified name would otherwise be looked up wherever the caller happens to run.
@@ -24,7 +24,7 @@ std::string_view ReportRequest::param(int number) const
     if (number < 1 || number > kRequestParamCount) {
         return {};
     }
-    return m_record.Params[number - 1].view();
+    return FieldText(m_record.Params[number - 1]);
 }
 
 std::string_view ReportRequest::filterValue(int number) const
@@ -32,7 +32,7 @@ std::string_view ReportRequest::filterValue(int number) const
     if (number < 1 || number > kRequestFilterCount) {
         return {};
     }
-    return m_record.FilterValues[number - 1].view();
+    return FieldText(m_record.FilterValues[number - 1]);
 }
 
 bool ReportRequest::namesFolder() const

@@ -30,14 +30,14 @@ public:
     const TReportViewerRequest& record() const { return m_record; }
     const CallSettings& settings() const { return m_settings; }
 
-    std::string_view reportFormat() const { return m_record.ReportFormat.view(); }
-    std::string_view reportDesc() const { return m_record.ReportDesc.view(); }
-    std::string_view archivePrefix() const { return m_record.ArchivePrefix.view(); }
-    std::string_view pointSize() const { return m_record.PointSize.view(); }
-    std::string_view orientation() const { return m_record.Orientation.view(); }
-    std::string_view reportPathText() const { return m_record.ReportPath.view(); }
+    std::string_view reportFormat() const { return FieldText(m_record.ReportFormat); }
+    std::string_view reportDesc() const { return FieldText(m_record.ReportDesc); }
+    std::string_view archivePrefix() const { return FieldText(m_record.ArchivePrefix); }
+    std::string_view pointSize() const { return FieldText(m_record.PointSize); }
+    std::string_view orientation() const { return FieldText(m_record.Orientation); }
+    std::string_view reportPathText() const { return FieldText(m_record.ReportPath); }
     std::filesystem::path reportPath() const { return std::filesystem::path(reportPathText()); }
-    std::filesystem::path outputPath() const { return std::filesystem::path(m_record.OutputPath.view()); }
+    std::filesystem::path outputPath() const { return std::filesystem::path(FieldText(m_record.OutputPath)); }
     // Param1 to Param10 and the ten filter values, numbered from 1 as in the configuration.
     std::string_view param(int number) const;
     std::string_view filterValue(int number) const;

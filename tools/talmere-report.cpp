@@ -149,13 +149,13 @@ Options ParseArguments(const std::vector<std::string>& args)
     return options;
 }
 
-void SetText(ShortString<255>& field, const std::string& value, const char* what)
+void SetText(RequestPathField& field, const std::string& value, const char* what)
 {
-    if (value.size() > field.capacity()) {
-        throw UsageError{std::string(what) + " is longer than " + std::to_string(field.capacity()) +
+    if (value.size() > FieldCapacity(field)) {
+        throw UsageError{std::string(what) + " is longer than " + std::to_string(FieldCapacity(field)) +
                          " characters: " + value};
     }
-    field.assign(value);
+    SetFieldText(field, value);
 }
 
 std::string WithSeparator(std::string folder)
@@ -176,34 +176,34 @@ TReportViewerRequest BuildRequest(const Options& options)
     SetText(request.InstallDirectory, installDir, "the install folder");
     SetText(request.DataDirectory, installDir, "the install folder");
     SetText(request.ServerDirectory, installDir, "the install folder");
-    request.ProgramDirectory.assign(platform::ExecutableFolder());
+    SetFieldText(request.ProgramDirectory, platform::ExecutableFolder());
     request.CenturyDatePivotYear = options.pivot;
     request.RequestTime = EncodeDateTime(platform::LocalNow());
     SetText(request.ReportFormat, options.format, "the format");
     SetText(request.ReportDesc, options.desc, "the description");
-    request.ReportContext.assign("BOTH");
-    if (options.prefix.size() > request.ArchivePrefix.capacity()) {
+    SetFieldText(request.ReportContext, "BOTH");
+    if (options.prefix.size() > FieldCapacity(request.ArchivePrefix)) {
         throw UsageError{"the archive prefix has at most two characters: " + options.prefix};
     }
-    request.ArchivePrefix.assign(options.prefix);
-    request.Font.assign("Courier New");
-    if (options.pointSize.size() > request.PointSize.capacity()) {
+    SetFieldText(request.ArchivePrefix, options.prefix);
+    SetFieldText(request.Font, "Courier New");
+    if (options.pointSize.size() > FieldCapacity(request.PointSize)) {
         throw UsageError{"--point-size takes at most three characters: " + options.pointSize};
     }
-    request.PointSize.assign(options.pointSize);
-    if (options.orientation.size() > request.Orientation.capacity()) {
+    SetFieldText(request.PointSize, options.pointSize);
+    if (options.orientation.size() > FieldCapacity(request.Orientation)) {
         throw UsageError{"--orientation takes PORTRAIT or LANDSCAPE"};
     }
-    request.Orientation.assign(options.orientation);
+    SetFieldText(request.Orientation, options.orientation);
     SetText(request.ReportPath, options.path, "the path");
     for (const auto& [number, value] : options.params) {
         SetText(request.Params[number - 1], value, "a parameter value");
     }
     for (const auto& [number, value] : options.filters) {
-        if (value.size() > request.FilterValues[number - 1].capacity()) {
+        if (value.size() > FieldCapacity(request.FilterValues[number - 1])) {
             throw UsageError{"a filter value has at most 80 characters: " + value};
         }
-        request.FilterValues[number - 1].assign(value);
+        SetFieldText(request.FilterValues[number - 1], value);
     }
     return request;
 }
@@ -266,12 +266,12 @@ int RunColumns(const Options& options)
     std::printf("%-3s %-40s %-5s %-4s %5s\n", "#", "Caption", "Title", "Data", "Width");
     for (int i = 0; i < kRequestColumnCount; ++i) {
         const TReportColumnDetail& column = request.ColumnDetails[i];
-        if (column.Caption.empty()) {
+        if (FieldText(column.Caption).empty()) {
             continue;
         }
-        std::printf("%-3d %-40s %-5s %-4s %5d\n", i + 1, column.Caption.str().c_str(),
-                    column.TitleAlignment.str().c_str(), column.DataAlignment.str().c_str(),
-                    static_cast<int>(column.Width));
+        std::printf("%-3d %-40s %-5s %-4s %5d\n", i + 1, std::string(FieldText(column.Caption)).c_str(),
+                    std::string(FieldText(column.TitleAlignment)).c_str(),
+                    std::string(FieldText(column.DataAlignment)).c_str(), static_cast<int>(column.Width));
     }
     return 0;
 }
@@ -282,7 +282,7 @@ int RunWithOutput(const Options& options, const char* exportName)
     std::optional<TemporaryOutput> temporary;
     if (options.outputPath.empty()) {
         temporary.emplace();
-        request.OutputPath.assign(temporary->path());
+        SetFieldText(request.OutputPath, temporary->path());
     } else {
         SetText(request.OutputPath, options.outputPath, "the output path");
     }

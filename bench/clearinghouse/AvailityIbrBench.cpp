@@ -20,9 +20,6 @@
 #include <unistd.h>
 #include <vector>
 
-extern "C" std::int32_t CreateDirectoryListingFile(talmere::TReportViewerRequest* request);
-extern "C" std::int32_t GenerateReportFile(talmere::TReportViewerRequest* request);
-
 using namespace talmere;
 using bench::NowSeconds;
 
@@ -37,13 +34,13 @@ TReportViewerRequest Request(const char* format, const std::filesystem::path& re
     TReportViewerRequest request;
     std::memset(&request, 0, sizeof request);
     request.CenturyDatePivotYear = 65;
-    request.ReportFormat.assign(format);
-    request.ReportContext.assign("BOTH");
-    request.ArchivePrefix.assign("IB");
-    request.PointSize.assign("10");
-    request.Orientation.assign("PORTRAIT");
-    request.ReportPath.assign(report.string());
-    request.OutputPath.assign(output.string());
+    SetFieldText(request.ReportFormat, format);
+    SetFieldText(request.ReportContext, "BOTH");
+    SetFieldText(request.ArchivePrefix, "IB");
+    SetFieldText(request.PointSize, "10");
+    SetFieldText(request.Orientation, "PORTRAIT");
+    SetFieldText(request.ReportPath, report.string());
+    SetFieldText(request.OutputPath, output.string());
     return request;
 }
 
@@ -150,7 +147,7 @@ int main(int argc, char** argv)
     const double selected = BestSeconds(
         [&] {
             TReportViewerRequest request = Request("AVAILITY_IBR", file, output);
-            request.FilterValues[4].assign("R");
+            SetFieldText(request.FilterValues[4], "R");
             if (GenerateReportFile(&request) != kStatusSuccess) {
                 std::abort();
             }

@@ -20,11 +20,6 @@
 #include <unistd.h>
 #include <vector>
 
-extern "C" std::int32_t CreateDirectoryListingFile(talmere::TReportViewerRequest* request);
-extern "C" std::int32_t GenerateReportFile(talmere::TReportViewerRequest* request);
-extern "C" std::int32_t PerformCustomMatchTest(talmere::TReportViewerRequest* request);
-extern "C" const char* GetReportViewerStatusMessage(std::int32_t code);
-
 extern char** environ;
 
 using namespace talmere;
@@ -122,12 +117,12 @@ TReportViewerRequest Request(const char* format, const std::string& reportPath, 
     TReportViewerRequest request;
     std::memset(&request, 0, sizeof request);
     request.CenturyDatePivotYear = 65;
-    request.ReportFormat.assign(format);
-    request.ArchivePrefix.assign("AK");
-    request.PointSize.assign("10");
-    request.Orientation.assign("PORTRAIT");
-    request.ReportPath.assign(reportPath);
-    request.OutputPath.assign(outputPath);
+    SetFieldText(request.ReportFormat, format);
+    SetFieldText(request.ArchivePrefix, "AK");
+    SetFieldText(request.PointSize, "10");
+    SetFieldText(request.Orientation, "PORTRAIT");
+    SetFieldText(request.ReportPath, reportPath);
+    SetFieldText(request.OutputPath, outputPath);
     return request;
 }
 
@@ -250,9 +245,9 @@ int RunListingAndIdentification(const std::filesystem::path& folder, int count, 
         std::vector<TReportViewerRequest> requests;
         for (const auto& file : files) {
             requests.push_back(Request("COPY", file.string(), ""));
-            requests.back().Params[0].assign("ANSI_99X");
+            SetFieldText(requests.back().Params[0], "ANSI_99X");
             // The generated files acknowledge professional claims (AK103 X222): every one of them matches.
-            requests.back().Params[1].assign("PROF");
+            SetFieldText(requests.back().Params[1], "PROF");
         }
         double best = 1e9;
         double bestProcessor = 1e9;

@@ -13,9 +13,6 @@
 #include <iterator>
 #include <string>
 
-extern "C" std::int32_t CreateDirectoryListingFile(talmere::TReportViewerRequest* request);
-extern "C" std::int32_t GenerateReportFile(talmere::TReportViewerRequest* request);
-
 namespace talmere::fuzz {
 
 inline std::string ReadWhole(const std::filesystem::path& path)
@@ -33,10 +30,10 @@ inline void SetSelection(TReportViewerRequest& request, const std::uint8_t* data
         for (std::size_t k = 0; k < length && i + 1 + k < size; ++k) {
             value += static_cast<char>(data[i + 1 + k]);
         }
-        request.FilterValues[i].assign(value);
+        SetFieldText(request.FilterValues[i], value);
     }
     // Always one value set, so that every input runs through the selection.
-    request.FilterValues[count - 1].assign("A R D P S W X NA");
+    SetFieldText(request.FilterValues[count - 1], "A R D P S W X NA");
 }
 
 inline void CheckClaimReport(const char* format, std::size_t listingFields, int selectionCount,

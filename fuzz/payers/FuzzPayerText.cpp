@@ -9,11 +9,6 @@
 #include <iterator>
 #include <string>
 
-extern "C" std::int32_t CreateDirectoryListingFile(talmere::TReportViewerRequest* request);
-extern "C" std::int32_t GenerateReportFile(talmere::TReportViewerRequest* request);
-extern "C" std::int32_t PerformCustomMatchTest(talmere::TReportViewerRequest* request);
-extern "C" std::int32_t PerformReportPreArchiveTasks(talmere::TReportViewerRequest* request);
-
 using namespace talmere;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -31,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     for (const char* format : {"BCBSMN_TEXT", "BCBSMN_2_TEXT", "BCBSTX_TEXT"}) {
         TReportViewerRequest request = workspace.request(format, input);
-        request.Params[0].assign("MA");
+        SetFieldText(request.Params[0], "MA");
         const int listing = CreateDirectoryListingFile(&request);
         const int report = GenerateReportFile(&request);
         const int match = PerformCustomMatchTest(&request);

@@ -8,10 +8,6 @@
 
 #include <cstdlib>
 
-extern "C" std::int32_t CreateDirectoryListingFile(talmere::TReportViewerRequest* request);
-extern "C" std::int32_t GenerateReportFile(talmere::TReportViewerRequest* request);
-extern "C" std::int32_t PerformCustomMatchTest(talmere::TReportViewerRequest* request);
-
 using namespace talmere;
 
 namespace {
@@ -34,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::uint8_t choice = size > 0 ? data[size - 1] : 0;
 
     TReportViewerRequest request = workspace.request(formats[choice % 3], input);
-    request.Params[0].assign(claimTypes[choice % 5]);
+    SetFieldText(request.Params[0], claimTypes[choice % 5]);
     const int listing = CreateDirectoryListingFile(&request);
     Check(listing == kStatusSuccess || listing == kStatusInvalidFormat || listing == kStatusProcessError);
     if (listing == kStatusProcessError) {

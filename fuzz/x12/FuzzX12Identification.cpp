@@ -8,8 +8,6 @@
 #include <cstdlib>
 #include <fstream>
 
-extern "C" std::int32_t PerformCustomMatchTest(talmere::TReportViewerRequest* request);
-
 using namespace talmere;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -27,9 +25,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const char* const formats[] = {"COPY", "MOVE", "DELETE"};
     for (const char* kind : kinds) {
         TReportViewerRequest request = workspace.request(formats[choice % 3], input);
-        request.Params[0].assign(kind);
-        request.Params[1].assign(claimTypes[(choice / 4) % 4]);
-        request.Params[2].assign(choice & 0x80 ? "YES" : "");
+        SetFieldText(request.Params[0], kind);
+        SetFieldText(request.Params[1], claimTypes[(choice / 4) % 4]);
+        SetFieldText(request.Params[2], choice & 0x80 ? "YES" : "");
         const int status = PerformCustomMatchTest(&request);
         if (status != kStatusCustomMatch && status != kStatusNoCustomMatch) {
             std::abort();

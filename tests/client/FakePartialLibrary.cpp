@@ -4,11 +4,12 @@
 #include "common/ReportLibraryInterface.h"
 
 #include <cstdio>
+#include <string>
 
-extern "C" __attribute__((visibility("default"))) std::int32_t
-GenerateReportFile(talmere::TReportViewerRequest* request)
+std::int32_t TALMR_CALL GenerateReportFile(TReportViewerRequest* request)
 {
-    if (std::FILE* file = std::fopen(request->OutputPath.str().c_str(), "wb")) {
+    const std::string output(talmere::FieldText(request->OutputPath));
+    if (std::FILE* file = std::fopen(output.c_str(), "wb")) {
         std::fputs("called", file);
         std::fclose(file);
     }

@@ -31,7 +31,7 @@ TEST(ReportLibraryClient, FindsTheLibraryBelowTheCurrentFolder)
     EXPECT_TRUE(call.called());
     EXPECT_EQ(call.status, kStatusSuccess);
     EXPECT_EQ(call.message, "");
-    EXPECT_EQ(request.ColumnDetails[2].Caption.view(), "Description");
+    EXPECT_EQ(FieldText(request.ColumnDetails[2].Caption), "Description");
 }
 
 TEST(ReportLibraryClient, NoLibraryMeansTheCallIsNotMade)
@@ -43,7 +43,7 @@ TEST(ReportLibraryClient, NoLibraryMeansTheCallIsNotMade)
     EXPECT_EQ(call.binding, ReportLibraryCall::Binding::LibraryNotFound);
     EXPECT_EQ(call.status, kStatusNotCalled);
     EXPECT_NE(call.loadError, "");
-    EXPECT_EQ(request.ColumnDetails[0].Caption.view(), "");
+    EXPECT_EQ(FieldText(request.ColumnDetails[0].Caption), "");
 }
 
 TEST(ReportLibraryClient, ALibraryWithoutTheStatusMessageExportIsNeverCalled)
@@ -52,7 +52,7 @@ TEST(ReportLibraryClient, ALibraryWithoutTheStatusMessageExportIsNeverCalled)
     InstallBelow(folder.path(), FAKE_PARTIAL_LIBRARY_PATH);
     test::CurrentFolder here(folder.path());
     TReportViewerRequest request = MakeRequest("TEXT");
-    request.OutputPath.assign((folder / "mark").string());
+    SetFieldText(request.OutputPath, (folder / "mark").string());
     const ReportLibraryCall call = CallReportLibrary(kGenerateReportFile, request);
     EXPECT_EQ(call.binding, ReportLibraryCall::Binding::ExportMissing);
     EXPECT_EQ(call.status, kStatusNotCalled);

@@ -37,8 +37,8 @@ std::vector<Column> ColumnsOf(const TReportViewerRequest& request)
 {
     std::vector<Column> columns;
     for (const TReportColumnDetail& detail : request.ColumnDetails) {
-        columns.push_back(
-            {detail.Caption.str(), detail.TitleAlignment.str(), detail.DataAlignment.str(), detail.Width});
+        columns.push_back({std::string(FieldText(detail.Caption)), std::string(FieldText(detail.TitleAlignment)),
+                           std::string(FieldText(detail.DataAlignment)), detail.Width});
     }
     return columns;
 }
@@ -48,7 +48,7 @@ std::vector<Column> RetrieveColumns(std::string_view format)
     TReportViewerRequest request = MakeRequest(format);
     // Whatever the caller left in the entries is overwritten, the unused ones included.
     for (TReportColumnDetail& detail : request.ColumnDetails) {
-        detail.Caption.assign("stale");
+        SetFieldText(detail.Caption, "stale");
         detail.Width = 99;
     }
     const ReportLibraryCall call = CallBuiltLibrary(kRetrieveListColumnDetails, request);
@@ -112,8 +112,8 @@ TEST(TypeNames, AreComparedExactly)
         for (const char* exportName : {kRetrieveListColumnDetails, kCreateDirectoryListingFile, kGenerateReportFile,
                                        kPerformCustomMatchTest, kPerformReportPreArchiveTasks}) {
             TReportViewerRequest request = MakeRequest(format);
-            request.ReportPath.assign((folder / "report.txt").string());
-            request.OutputPath.assign((folder / "out.txt").string());
+            SetFieldText(request.ReportPath, (folder / "report.txt").string());
+            SetFieldText(request.OutputPath, (folder / "out.txt").string());
             const ReportLibraryCall call = CallBuiltLibrary(exportName, request);
             EXPECT_EQ(call.status, kStatusTypeNotSupported) << exportName << " '" << format << "'";
             EXPECT_EQ(call.message, "Report type not supported.");
@@ -173,8 +173,8 @@ TEST(Exports, AnswerWithoutTouchingFilesWhereTheFormatHasNothingToDo)
     };
     for (const auto& [format, exportName, status] : cases) {
         TReportViewerRequest request = MakeRequest(format);
-        request.ReportPath.assign(missing);
-        request.OutputPath.assign(output);
+        SetFieldText(request.ReportPath, missing);
+        SetFieldText(request.OutputPath, output);
         EXPECT_EQ(CallBuiltLibrary(exportName, request).status, status) << format << ' ' << exportName;
         EXPECT_FALSE(std::filesystem::exists(output)) << format << ' ' << exportName;
     }
@@ -185,7 +185,7 @@ TEST(Exports, PreArchiveTasksLeaveTheFileAlone)
     test::TempFolder folder;
     test::WriteFile(folder / "staged.txt", "BCBSMN report\r\n");
     TReportViewerRequest request = MakeRequest("BCBSMN_2_TEXT");
-    request.ReportPath.assign((folder / "staged.txt").string());
+    SetFieldText(request.ReportPath, (folder / "staged.txt").string());
     EXPECT_EQ(CallBuiltLibrary(kPerformReportPreArchiveTasks, request).status, kStatusSuccess);
     EXPECT_EQ(test::ReadFile(folder / "staged.txt"), "BCBSMN report\r\n");
 }
@@ -195,10 +195,10 @@ TEST(Exports, AFailureNoHandlerExpectedIsStatusOneNotACrash)
     test::TempFolder folder;
     test::WriteFile(folder / "TX1.TXT", "x");
     TReportViewerRequest request = MakeRequest("TEXT");
-    request.ReportPath.assign(folder.folderText());
-    request.ArchivePrefix.assign("TX");
+    SetFieldText(request.ReportPath, folder.folderText());
+    SetFieldText(request.ArchivePrefix, "TX");
     // The listing cannot be saved: its folder does not exist.
-    request.OutputPath.assign((folder / "no such folder" / "TALMRDTX.DIR").string());
+    SetFieldText(request.OutputPath, (folder / "no such folder" / "TALMRDTX.DIR").string());
     const ReportLibraryCall call = CallBuiltLibrary(kCreateDirectoryListingFile, request);
     EXPECT_EQ(call.status, kStatusUnexpectedException);
     EXPECT_EQ(call.message, "Unexpected exception processing report.");

@@ -29,17 +29,17 @@ protected:
     TReportViewerRequest folderRequest(std::string_view prefix = "TX", std::string_view desc = "Payer letters") const
     {
         TReportViewerRequest request = MakeRequest("TEXT");
-        request.ReportDesc.assign(desc);
-        request.ArchivePrefix.assign(prefix);
-        request.ReportPath.assign(m_archive.string() + "/");
-        request.OutputPath.assign(m_listing.string());
+        SetFieldText(request.ReportDesc, desc);
+        SetFieldText(request.ArchivePrefix, prefix);
+        SetFieldText(request.ReportPath, m_archive.string() + "/");
+        SetFieldText(request.OutputPath, m_listing.string());
         return request;
     }
 
     TReportViewerRequest fileRequest(const std::filesystem::path& file) const
     {
         TReportViewerRequest request = folderRequest();
-        request.ReportPath.assign(file.string());
+        SetFieldText(request.ReportPath, file.string());
         return request;
     }
 };
@@ -96,7 +96,7 @@ TEST_F(TextListing, AMissingFolderIsStatusFourAndLeavesNoStaleListing)
 {
     WriteFile(m_listing, "old listing\r\n");
     TReportViewerRequest request = folderRequest();
-    request.ReportPath.assign((m_folder / "absent").string() + "/");
+    SetFieldText(request.ReportPath, (m_folder / "absent").string() + "/");
     const ReportLibraryCall call = CallBuiltLibrary(kCreateDirectoryListingFile, request);
     EXPECT_EQ(call.status, kStatusFolderMissing);
     EXPECT_EQ(call.message, "Report directory does not exist.");
@@ -106,12 +106,12 @@ TEST_F(TextListing, AMissingFolderIsStatusFourAndLeavesNoStaleListing)
 TEST_F(TextListing, AFolderNamedWithoutTheSeparatorIsTakenForAMissingFile)
 {
     TReportViewerRequest request = folderRequest();
-    request.ReportPath.assign(m_archive.string());
+    SetFieldText(request.ReportPath, m_archive.string());
     const ReportLibraryCall call = CallBuiltLibrary(kCreateDirectoryListingFile, request);
     EXPECT_EQ(call.status, kStatusFileMissing);
     EXPECT_EQ(call.message, "Report file does not exist.");
 
-    request.ReportPath.clear();
+    SetFieldText(request.ReportPath, {});
     EXPECT_EQ(CallBuiltLibrary(kCreateDirectoryListingFile, request).status, kStatusFileMissing);
 }
 
@@ -123,11 +123,11 @@ TEST_F(TextListing, OneFileIsListedUnderItsUpperCaseNameFoundWithoutRegardToCase
     test::SetModificationTime(staged, {2024, 3, 7, 9, 5, 59});
 
     TReportViewerRequest request = fileRequest(m_folder / "mailbox" / "LETTER.TXT");
-    request.ReportDesc.clear();
+    SetFieldText(request.ReportDesc, {});
     EXPECT_EQ(CallBuiltLibrary(kCreateDirectoryListingFile, request).status, kStatusSuccess);
     EXPECT_EQ(ReadFile(m_listing), "20240307|0905|LETTER.TXT|03/07/2024|09:05| - 03/07/2024|LETTER.TXT\r\n");
 
-    request.ReportPath.assign((m_folder / "mailbox" / "other.txt").string());
+    SetFieldText(request.ReportPath, (m_folder / "mailbox" / "other.txt").string());
     EXPECT_EQ(CallBuiltLibrary(kCreateDirectoryListingFile, request).status, kStatusFileMissing);
 }
 
@@ -200,9 +200,9 @@ TEST(ListingDriver, AFolderListingLeavesOutUnreadableFilesAndStillSucceeds)
     WriteFile(folder / "ABGOOD", "OK");
     WriteFile(folder / "ABWORSE", "BAD7");
     TReportViewerRequest record = MakeRequest("TEXT");
-    record.ArchivePrefix.assign("AB");
-    record.ReportPath.assign(folder.folderText());
-    record.OutputPath.assign((folder / "out.DIR").string());
+    SetFieldText(record.ArchivePrefix, "AB");
+    SetFieldText(record.ReportPath, folder.folderText());
+    SetFieldText(record.OutputPath, (folder / "out.DIR").string());
     const ReportRequest request(record, ReadCallSettings(record));
     EXPECT_EQ(WriteDirectoryListing(request, ListingLineBuilder(ContentBuilder)), kStatusSuccess);
     EXPECT_EQ(ReadFile(folder / "out.DIR"), "20240101|1200|ABGOOD|value\r\n");
@@ -217,8 +217,8 @@ TEST(ListingDriver, OneFileGetsTheBuildersStatusAndAnEmptyListing)
     test::TempFolder folder;
     WriteFile(folder / "staged.dat", "BAD6");
     TReportViewerRequest record = MakeRequest("TEXT");
-    record.ReportPath.assign((folder / "staged.dat").string());
-    record.OutputPath.assign((folder / "out.DIR").string());
+    SetFieldText(record.ReportPath, (folder / "staged.dat").string());
+    SetFieldText(record.OutputPath, (folder / "out.DIR").string());
     const ReportRequest request(record, ReadCallSettings(record));
     EXPECT_EQ(WriteDirectoryListing(request, ListingLineBuilder(ContentBuilder)), kStatusInvalidFormat);
     ASSERT_TRUE(std::filesystem::exists(folder / "out.DIR"));
@@ -253,6 +253,6 @@ TEST(CallSettings, TheIntermediaryIsReadFromTheInstallFolderOnEveryCall)
     EXPECT_EQ(ReadCallSettings(record).intermediary, "emdeon");
 
     // The folder and the name are joined as they stand: without the separator no file is found.
-    record.InstallDirectory.assign(folder.path().string());
+    SetFieldText(record.InstallDirectory, folder.path().string());
     EXPECT_EQ(ReadCallSettings(record).intermediary, "");
 }

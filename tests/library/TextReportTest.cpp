@@ -15,8 +15,8 @@ ReportLibraryCall GenerateReport(std::string_view format, const std::filesystem:
                                  const std::filesystem::path& output)
 {
     TReportViewerRequest request = MakeRequest(format);
-    request.ReportPath.assign(report.string());
-    request.OutputPath.assign(output.string());
+    SetFieldText(request.ReportPath, report.string());
+    SetFieldText(request.OutputPath, output.string());
     return CallBuiltLibrary(kGenerateReportFile, request);
 }
 

@@ -104,12 +104,12 @@ TReportViewerRequest MakeRequest(std::string_view format, const std::string& ins
 {
     TReportViewerRequest request;
     std::memset(&request, 0, sizeof request);
-    request.InstallDirectory.assign(installDir);
+    SetFieldText(request.InstallDirectory, installDir);
     request.CenturyDatePivotYear = 65;
-    request.ReportFormat.assign(format);
-    request.ReportContext.assign("BOTH");
-    request.PointSize.assign("10");
-    request.Orientation.assign("PORTRAIT");
+    SetFieldText(request.ReportFormat, format);
+    SetFieldText(request.ReportContext, "BOTH");
+    SetFieldText(request.PointSize, "10");
+    SetFieldText(request.Orientation, "PORTRAIT");
     return request;
 }
 

@@ -174,9 +174,9 @@ TEST_F(IbrReport, WithoutATemporaryFolderTheWholeFileIsReported)
 TEST_F(IbrReport, AReportThatCannotBeWrittenFailsAndLeavesNoTemporaryFile)
 {
     TReportViewerRequest request = test::MakeRequest("AVAILITY_IBR");
-    request.ReportPath.assign(TestData("availity_ibr/payers.ibr").string());
-    request.OutputPath.assign((m_folder / "missing" / "TALMRTMP.TXT").string());
-    request.FilterValues[4].assign("R");
+    SetFieldText(request.ReportPath, TestData("availity_ibr/payers.ibr").string());
+    SetFieldText(request.OutputPath, (m_folder / "missing" / "TALMRTMP.TXT").string());
+    SetFieldText(request.FilterValues[4], "R");
     EXPECT_EQ(test::CallBuiltLibrary(kGenerateReportFile, request).status, kStatusUnexpectedException);
     EXPECT_TRUE(temporaryFolderIsEmpty());
 }

@@ -43,18 +43,18 @@ inline ReportRun RunReport(std::string_view format, const std::filesystem::path&
                            const ReportOptions& options = {})
 {
     TReportViewerRequest request = MakeRequest(format);
-    request.ReportPath.assign(file.string());
+    SetFieldText(request.ReportPath, file.string());
     const std::filesystem::path output = folder / "TALMRTMP.TXT";
     std::error_code error;
     std::filesystem::remove(output, error);
-    request.OutputPath.assign(output.string());
-    request.PointSize.assign(options.pointSize);
-    request.Orientation.assign(options.orientation);
+    SetFieldText(request.OutputPath, output.string());
+    SetFieldText(request.PointSize, options.pointSize);
+    SetFieldText(request.Orientation, options.orientation);
     for (const auto& [number, value] : options.filters) {
-        request.FilterValues[number - 1].assign(value);
+        SetFieldText(request.FilterValues[number - 1], value);
     }
     for (const auto& [number, value] : options.params) {
-        request.Params[number - 1].assign(value);
+        SetFieldText(request.Params[number - 1], value);
     }
     ReportRun run;
     run.status = CallBuiltLibrary(kGenerateReportFile, request).status;
@@ -72,12 +72,12 @@ inline ListingRun RunListing(std::string_view format, const std::string& reportP
                              std::string_view prefix = {}, std::string_view desc = {}, int pivot = 65)
 {
     TReportViewerRequest request = MakeRequest(format);
-    request.ReportPath.assign(reportPath);
-    request.ArchivePrefix.assign(prefix);
-    request.ReportDesc.assign(desc);
+    SetFieldText(request.ReportPath, reportPath);
+    SetFieldText(request.ArchivePrefix, prefix);
+    SetFieldText(request.ReportDesc, desc);
     request.CenturyDatePivotYear = pivot;
     const std::filesystem::path output = folder / "TALMRD.DIR";
-    request.OutputPath.assign(output.string());
+    SetFieldText(request.OutputPath, output.string());
     ListingRun run;
     run.status = CallBuiltLibrary(kCreateDirectoryListingFile, request).status;
     run.text = std::filesystem::exists(output) ? ReadFile(output) : "(none)";

@@ -21,8 +21,8 @@ protected:
     int call(const char* exportName, const std::filesystem::path& file, std::string_view param1 = {})
     {
         TReportViewerRequest request = MakeRequest("BCBSMN_TEXT");
-        request.ReportPath.assign(file.string());
-        request.Params[0].assign(param1);
+        SetFieldText(request.ReportPath, file.string());
+        SetFieldText(request.Params[0], param1);
         return CallBuiltLibrary(exportName, request).status;
     }
 

@@ -74,9 +74,9 @@ TEST_F(Acknowledgment, ReportsMatchTheExpectedFilesForEveryFormatName)
 TEST_F(Acknowledgment, AnArchiveFolderListsItsAcknowledgmentsAndLeavesOutOtherFiles)
 {
     TReportViewerRequest request = test::MakeRequest("ANSI_999");
-    request.ArchivePrefix.assign("AK");
-    request.ReportPath.assign(TestData("x12/ack").string() + "/");
-    request.OutputPath.assign((m_folder / "TALMRDAK.DIR").string());
+    SetFieldText(request.ArchivePrefix, "AK");
+    SetFieldText(request.ReportPath, TestData("x12/ack").string() + "/");
+    SetFieldText(request.OutputPath, (m_folder / "TALMRDAK.DIR").string());
     // AK240319.001 is a payment file: it is left out, and the listing still succeeds.
     EXPECT_EQ(test::CallBuiltLibrary(kCreateDirectoryListingFile, request).status, 0);
     EXPECT_EQ(ReadFile(m_folder / "TALMRDAK.DIR"), ReadFile(TestData("x12/expected/TALMRDAK.DIR")));
@@ -368,8 +368,8 @@ TEST_F(Acknowledgment, PathsAndOutputFollowTheCommonRules)
     EXPECT_EQ(CallOnFile(kCreateDirectoryListingFile, "ANSI_999", m_folder / "MISSING.X12", m_folder / "L.DIR").status,
               kStatusFileMissing);
     TReportViewerRequest request = test::MakeRequest("ANSI_99X");
-    request.ReportPath.assign((m_folder / "NOFOLDER").string() + "/");
-    request.OutputPath.assign((m_folder / "L.DIR").string());
+    SetFieldText(request.ReportPath, (m_folder / "NOFOLDER").string() + "/");
+    SetFieldText(request.OutputPath, (m_folder / "L.DIR").string());
     EXPECT_EQ(test::CallBuiltLibrary(kCreateDirectoryListingFile, request).status, kStatusFolderMissing);
 
     const test::CallResult cannotWrite = CallOnFile(kGenerateReportFile, "ANSI_999", write(Ack999("AK1*HC*1~AK9*A~")),

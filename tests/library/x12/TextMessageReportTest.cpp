@@ -56,9 +56,9 @@ TEST_F(TextMessage, ReportsAndTheListingMatchTheExpectedFiles)
         EXPECT_EQ(result.output, ReadFile(TestData("x12/expected/" + std::string(name) + ".TXT"))) << name;
     }
     TReportViewerRequest request = test::MakeRequest("ANSI_864");
-    request.ArchivePrefix.assign("MS");
-    request.ReportPath.assign(TestData("x12/msg").string() + "/");
-    request.OutputPath.assign((m_folder / "TALMRDMS.DIR").string());
+    SetFieldText(request.ArchivePrefix, "MS");
+    SetFieldText(request.ReportPath, TestData("x12/msg").string() + "/");
+    SetFieldText(request.OutputPath, (m_folder / "TALMRDMS.DIR").string());
     EXPECT_EQ(test::CallBuiltLibrary(kCreateDirectoryListingFile, request).status, 0);
     EXPECT_EQ(ReadFile(m_folder / "TALMRDMS.DIR"), ReadFile(TestData("x12/expected/TALMRDMS.DIR")));
 }

@@ -50,11 +50,11 @@ CallResult CallOnFile(const char* exportName, std::string_view format, const std
                       const std::string& installDir)
 {
     TReportViewerRequest request = MakeRequest(format, installDir);
-    request.ReportPath.assign(file.string());
-    request.OutputPath.assign(output.string());
+    SetFieldText(request.ReportPath, file.string());
+    SetFieldText(request.OutputPath, output.string());
     int number = 0;
     for (std::string_view param : params) {
-        request.Params[number++].assign(param);
+        SetFieldText(request.Params[number++], param);
     }
     const ReportLibraryCall call = CallBuiltLibrary(exportName, request);
     CallResult result;
