@@ -3,13 +3,13 @@
 #include "core/Folders.h"
 #include "platform/FileSystem.h"
 #include "platform/FileTransfer.h"
+#include "platform/SystemInfo.h"
 
 #include <zip.h>
 
-#include <ctime>
+#include <cstdint>
 #include <memory>
 #include <string>
-#include <sys/stat.h>
 #include <vector>
 
 namespace talmere {
@@ -62,12 +62,18 @@ EntryKind Classify(zip_t* archive, zip_uint64_t index, const std::string& name)
     zip_uint8_t system = 0;
     zip_uint32_t attributes = 0;
     if (zip_file_get_external_attributes(archive, index, 0, &system, &attributes) == 0 && system == ZIP_OPSYS_UNIX) {
-        const mode_t mode = static_cast<mode_t>(attributes >> 16);
-        if (S_ISLNK(mode) || S_ISCHR(mode) || S_ISBLK(mode) || S_ISFIFO(mode) || S_ISSOCK(mode)) {
+        // The high half of the attributes holds the Unix mode bits of the entry.
+        switch (platform::FileKindOfUnixMode(attributes >> 16)) {
+        case platform::FileKind::SymbolicLink:
+        case platform::FileKind::Device:
+        case platform::FileKind::Fifo:
+        case platform::FileKind::Socket:
             return EntryKind::Unsafe;
-        }
-        if (S_ISDIR(mode)) {
+        case platform::FileKind::Folder:
             return EntryKind::Folder;
+        case platform::FileKind::Regular:
+        case platform::FileKind::Unknown:
+            break;
         }
     }
     return FolderPartEnd(name) == name.size() - 1 ? EntryKind::Folder : EntryKind::File;
@@ -78,11 +84,7 @@ std::optional<DateTimeParts> EntryTime(const zip_stat_t& stat)
     if ((stat.valid & ZIP_STAT_MTIME) == 0) {
         return std::nullopt;
     }
-    std::tm local{};
-    if (::localtime_r(&stat.mtime, &local) == nullptr) {
-        return std::nullopt;
-    }
-    return FromCalendarTime(local);
+    return platform::LocalDateTimeOf(static_cast<std::int64_t>(stat.mtime));
 }
 
 bool Unpack(zip_t* archive, const PlannedEntry& entry, const std::string& folder, platform::PendingFile& file)

@@ -4,6 +4,7 @@
 // drive letters and short (8.3) names; these functions give the local meaning of each of those notions.
 // Paths are bytes of the local encoding.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -57,6 +58,12 @@ struct FolderEntry {
 // case ("*.*" is every entry, "*.zip", "AB*.*"), in name order; "." and ".." never. Empty when the folder
 // cannot be read.
 std::vector<FolderEntry> ListFolder(std::string_view folder, std::string_view mask);
+
+// The kinds of file that Unix permission bits (st_mode) tell apart.
+enum class FileKind { Regular, Folder, SymbolicLink, Device, Fifo, Socket, Unknown };
+
+// The kind of file that Unix mode bits describe, as archives made on Unix record them for their entries.
+FileKind FileKindOfUnixMode(std::uint32_t mode);
 
 enum class CreateOutcome { Created, Existed, Failed };
 

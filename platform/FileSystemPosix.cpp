@@ -260,6 +260,27 @@ std::vector<FolderEntry> ListFolder(std::string_view folder, std::string_view ma
     return entries;
 }
 
+FileKind FileKindOfUnixMode(std::uint32_t mode)
+{
+    const auto bits = static_cast<mode_t>(mode);
+    if (S_ISREG(bits)) {
+        return FileKind::Regular;
+    }
+    if (S_ISDIR(bits)) {
+        return FileKind::Folder;
+    }
+    if (S_ISLNK(bits)) {
+        return FileKind::SymbolicLink;
+    }
+    if (S_ISCHR(bits) || S_ISBLK(bits)) {
+        return FileKind::Device;
+    }
+    if (S_ISFIFO(bits)) {
+        return FileKind::Fifo;
+    }
+    return S_ISSOCK(bits) ? FileKind::Socket : FileKind::Unknown;
+}
+
 CreateOutcome CreateFileOnce(std::string_view path, std::string_view contents)
 {
     const std::string target(path);

@@ -2,13 +2,19 @@
 
 #include "common/DayDate.h"
 
+#include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 namespace talmere::platform {
 
 // The current local date and time, to the millisecond.
 DateTimeParts LocalNow();
+
+// The local date and time of a moment given in seconds since 1 January 1970 UTC; nothing when it cannot be
+// told.
+std::optional<DateTimeParts> LocalDateTimeOf(std::int64_t secondsSinceEpoch);
 
 // The folder of the running executable, ending in the separator; empty when it cannot be told.
 std::string ExecutableFolder();

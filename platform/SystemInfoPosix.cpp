@@ -21,6 +21,16 @@ DateTimeParts LocalNow()
     return parts;
 }
 
+std::optional<DateTimeParts> LocalDateTimeOf(std::int64_t secondsSinceEpoch)
+{
+    const std::time_t moment = static_cast<std::time_t>(secondsSinceEpoch);
+    std::tm local{};
+    if (::localtime_r(&moment, &local) == nullptr) {
+        return std::nullopt;
+    }
+    return FromCalendarTime(local);
+}
+
 std::string ExecutableFolder()
 {
     char buffer[4096];
