@@ -2,8 +2,9 @@
 # Installs the Debian packages that building and testing Talmere need, when any of them is missing.
 set -euo pipefail
 
+# libshp-dev (the listing table) and xvfb (the program on a virtual display) serve the report list window.
 packages=(g++ make cmake ninja-build binutils libgtest-dev libbenchmark-dev clang-format
-    qt6-base-dev libzip-dev)
+    qt6-base-dev libzip-dev libshp-dev xvfb)
 
 missing=()
 for package in "${packages[@]}"; do

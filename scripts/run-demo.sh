@@ -5,8 +5,8 @@ top="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$top"
 
 ./scripts/install-deps.sh
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build
+cmake --preset default >/dev/null
+cmake --build --preset default
 
 tool="$top/build/bin/talmere-report"
 install="$top/build/demo-run"

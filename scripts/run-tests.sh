@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds Talmere twice (normal, and with AddressSanitizer and UndefinedBehaviorSanitizer) and runs every test
-# in both builds, fuzz corpus replays included.
+# Checks the layers, builds Talmere twice (normal, and with AddressSanitizer and UndefinedBehaviorSanitizer; the
+# presets of CMakePresets.json) and runs every test in both builds, fuzz corpus replays included.
 set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$top"
@@ -8,15 +8,17 @@ cd "$top"
 ./scripts/install-deps.sh
 jobs="$(nproc)"
 
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build --parallel "$jobs"
-cmake --build build --target format-check
+echo "=== Layers"
+./scripts/check-layers.sh
 
-cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTALMERE_SANITIZE=ON >/dev/null
-cmake --build build-asan --parallel "$jobs"
+cmake --preset default >/dev/null
+cmake --build --preset default --parallel "$jobs"
+cmake --build --preset default --target format-check
 
-export QT_QPA_PLATFORM=offscreen
+cmake --preset sanitize >/dev/null
+cmake --build --preset sanitize --parallel "$jobs"
+
 echo "=== Tests (normal build)"
-ctest --test-dir build --output-on-failure --parallel "$jobs"
+ctest --preset default --parallel "$jobs"
 echo "=== Tests (sanitizer build)"
-ctest --test-dir build-asan --output-on-failure --parallel "$jobs"
+ctest --preset sanitize --parallel "$jobs"
