@@ -2,8 +2,8 @@
 
 #include "common/ReportLibraryInterface.h"
 #include "fuzz/FuzzSupport.h"
-#include "library/ReportFiles.h"
-#include "library/ReportWriting.h"
+#include "library/frame/ReportFiles.h"
+#include "library/frame/ReportText.h"
 
 #include <cstdlib>
 

@@ -1,14 +1,16 @@
 // The six functions the report manager calls, as library/include/talmrdll.h declares them (with the
-// visibility and calling convention it gives them). Each request export takes the per-call settings from the
-// record, maps the format name to its entry and hands over to the format's handler. Nothing is thrown
-// across this boundary: whatever a handler did not expect becomes status 1.
+// visibility and calling convention it gives them). Each request export finds the descriptor of the record's
+// format name, takes the per-call settings from the record and hands over to the descriptor's handler. Nothing
+// is thrown across this boundary: whatever leaves a handler becomes status 1.
 
 #include "common/ReportLibraryInterface.h"
-#include "library/ColumnTable.h"
-#include "library/ReportFormats.h"
-#include "library/ReportRequest.h"
-#include "library/StatusMessages.h"
+#include "library/FormatTable.h"
+#include "library/frame/ColumnTable.h"
+#include "library/frame/ReportRequest.h"
+#include "library/frame/StatusMessages.h"
 #include "library/include/talmrdll.h"
+
+#include <utility>
 
 using namespace talmere;
 
@@ -21,20 +23,21 @@ std::int32_t RunRequest(const TReportViewerRequest* record, Body body) noexcept
         if (record == nullptr) {
             return kStatusUnexpectedException;
         }
-        const ReportRequest request(*record, ReadCallSettings(*record));
-        const ReportFormatEntry* format = FindReportFormat(request.reportFormat());
+        CallSettings settings = ReadCallSettings(*record);
+        const ReportFormat* format = FindReportFormat(FieldText(record->ReportFormat));
         if (format == nullptr) {
             return kStatusTypeNotSupported;
         }
+        const ReportRequest request(*record, std::move(settings), *format);
         return body(*format, request);
     } catch (...) {
         return kStatusUnexpectedException;
     }
 }
 
-std::int32_t RunHandler(const TReportViewerRequest* record, RequestHandler ReportFormatEntry::*handler) noexcept
+std::int32_t RunHandler(const TReportViewerRequest* record, RequestHandler ReportFormat::*handler) noexcept
 {
-    return RunRequest(record, [handler](const ReportFormatEntry& format, const ReportRequest& request) {
+    return RunRequest(record, [handler](const ReportFormat& format, const ReportRequest& request) {
         const RequestHandler run = format.*handler;
         return run != nullptr ? run(request) : kStatusTypeNotSupported;
     });
@@ -60,7 +63,7 @@ void CopyColumns(int typeId, TReportViewerRequest& record)
 
 std::int32_t TALMR_CALL RetrieveListColumnDetails(TReportViewerRequest* record)
 {
-    return RunRequest(record, [record](const ReportFormatEntry& format, const ReportRequest&) {
+    return RunRequest(record, [record](const ReportFormat& format, const ReportRequest&) {
         CopyColumns(format.typeId, *record);
         return static_cast<int>(kStatusSuccess);
     });
@@ -68,22 +71,22 @@ std::int32_t TALMR_CALL RetrieveListColumnDetails(TReportViewerRequest* record)
 
 std::int32_t TALMR_CALL CreateDirectoryListingFile(TReportViewerRequest* record)
 {
-    return RunHandler(record, &ReportFormatEntry::createListing);
+    return RunHandler(record, &ReportFormat::listing);
 }
 
 std::int32_t TALMR_CALL GenerateReportFile(TReportViewerRequest* record)
 {
-    return RunHandler(record, &ReportFormatEntry::generateReport);
+    return RunHandler(record, &ReportFormat::report);
 }
 
 std::int32_t TALMR_CALL PerformCustomMatchTest(TReportViewerRequest* record)
 {
-    return RunHandler(record, &ReportFormatEntry::customMatch);
+    return RunHandler(record, &ReportFormat::customMatch);
 }
 
 std::int32_t TALMR_CALL PerformReportPreArchiveTasks(TReportViewerRequest* record)
 {
-    return RunHandler(record, &ReportFormatEntry::preArchive);
+    return RunHandler(record, &ReportFormat::preArchive);
 }
 
 const char* TALMR_CALL GetReportViewerStatusMessage(std::int32_t code)

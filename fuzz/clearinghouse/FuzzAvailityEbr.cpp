@@ -1,6 +1,6 @@
 // The AVAILITY_EBR handler's listing, report and claim selection on arbitrary bytes.
 
-#include "fuzz/clearinghouse/FuzzClaimReport.h"
+#include "fuzz/FuzzClaimReport.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

@@ -3,7 +3,7 @@
 
 #include "common/ReportLibraryInterface.h"
 #include "fuzz/FuzzSupport.h"
-#include "library/StatusMessages.h"
+#include "library/frame/StatusMessages.h"
 #include "library/x12/X12SegmentReader.h"
 
 #include <cstdlib>

@@ -3,6 +3,7 @@
 #include "common/ReportLibraryInterface.h"
 #include "common/TextUtil.h"
 #include "library/clearinghouse/AvailityReport.h"
+#include "library/frame/ColumnTable.h"
 
 #include <algorithm>
 #include <array>
@@ -115,6 +116,7 @@ class DprRecordReader {
 public:
     // Lines of dashes between the records are left out.
     static constexpr bool kSkipDashLines = true;
+    static constexpr bool kTyped = true;
 
     // "DPR" or "CST"; empty for any other type.
     static std::string readType(std::string_view& line) { return ReadRecordType(line, {"DPR", "CST"}); }
@@ -168,8 +170,7 @@ bool DprRecordReader::readFields(std::string_view type, std::string_view fields)
     return true;
 }
 
-int BuildDprListingLine(ReportInputFile& in, const std::filesystem::path&, std::string_view name, const ReportRequest&,
-                        std::string& line)
+int BuildDprListingLine(ReportInputFile& in, const std::filesystem::path&, std::string_view name, std::string& line)
 {
     AvailityListing listing;
     bool haveClaim = false;
@@ -192,9 +193,9 @@ int BuildDprListingLine(ReportInputFile& in, const std::filesystem::path&, std::
 
 class DprReportWriter {
 public:
-    DprReportWriter(ReportOutputFile& out, const ReportWidths& widths) : m_text(out), m_widths(widths) {}
-
-    void flush() { m_text.flush(); }
+    DprReportWriter(ReportText& text, const ClaimReportContext& context) : m_text(text), m_wrapWidth(context.wrapWidth)
+    {
+    }
 
     void writeRecord(const std::string& type, const TAvailityDPRCompositeInfo& record)
     {
@@ -270,12 +271,12 @@ private:
             const bool repeatsStart = previous == nullptr && m.type == "INVALID" && m.code == "INVALID" &&
                                       m.loop == "INVALID" && m.segmentId == "INVALID" && m.element == "INVALID";
             if (repeats || repeatsStart) {
-                m_text.wrapped(kDprLabelWidth, m_widths.wrapWidth, std::string(15, ' '), m.text);
+                m_text.wrapped(kDprLabelWidth, m_wrapWidth, std::string(15, ' '), m.text);
             } else {
                 if (IsShown(m.type) || IsShown(m.code)) {
                     m_text.start("  Message Type/Code:", kDprLabelWidth).text(m.type).text(" / ").text(m.code).end();
                 }
-                m_text.wrapped(kDprLabelWidth, m_widths.wrapWidth, "  Message Text:", m.text);
+                m_text.wrapped(kDprLabelWidth, m_wrapWidth, "  Message Text:", m.text);
                 if (IsShown(m.loop) || IsShown(m.segmentId) || IsShown(m.element)) {
                     WriteMessageLocationLine(m_text, "  Message Loop: ", kDprLabelWidth, m.loop, m.segmentId,
                                              m.element);
@@ -285,70 +286,53 @@ private:
         }
     }
 
-    ReportText m_text;
-    ReportWidths m_widths;
+    ReportText& m_text;
+    int m_wrapWidth;
     std::string m_previous;
 };
 
-int WriteDprReport(ReportInputFile& in, ReportOutputFile& out, const ReportWidths& widths, const std::filesystem::path&)
-{
-    DprReportWriter writer(out, widths);
-    return WriteRecordReport<DprRecordReader>(in, writer);
-}
+// The DPR claim selection: a heading record heads the claims after it; a claim is one record, selected by its
+// own fields and messages.
+class DprSelector {
+public:
+    explicit DprSelector(const SelectionValues& values)
+        : m_values(values), m_statusCodes(values[7].empty() ? std::string() : StatusCodeList(values[7]))
+    {
+    }
 
-int SelectDprClaims(ReportInputFile& in, SelectionOutput& out, const SelectionValues& values)
-{
-    const std::string statusCodes = values[7].empty() ? std::string() : StatusCodeList(values[7]);
-    RecordSequence<DprRecordReader> records(in);
-    std::string pendingHeading;
-    bool ok = true;
-    while (ok && records.next()) {
-        // A record with invalid fields is left out.
-        if (!records.readFields()) {
-            continue;
-        }
-        if (records.type() == "DPR") {
-            pendingHeading = records.selectionLine();
-            continue;
-        }
-        const TAvailityDPRRecordCSTInfo& claim = records.buffer().claim;
+    static SelectionRole role(std::string_view type)
+    {
+        return type == "DPR" ? SelectionRole::FileHeading : SelectionRole::Claim;
+    }
+
+    ClaimVerdict claimVerdict(const TAvailityDPRCompositeInfo& record) const
+    {
+        const TAvailityDPRRecordCSTInfo& claim = record.claim;
         const bool selected =
-            values.fieldBeginsWith(1, claim.patientAccountNumber) && values.fieldBeginsWith(2, claim.patientName) &&
-            values.fieldBeginsWith(3, claim.payerId) && values.fieldBeginsWith(4, claim.payerName) &&
-            values.fieldBeginsWith(5, claim.billingProviderId) &&
-            values.fieldBeginsWith(6, claim.billingProviderName) &&
-            (values[7].empty() ||
+            m_values.fieldBeginsWith(1, claim.patientAccountNumber) && m_values.fieldBeginsWith(2, claim.patientName) &&
+            m_values.fieldBeginsWith(3, claim.payerId) && m_values.fieldBeginsWith(4, claim.payerName) &&
+            m_values.fieldBeginsWith(5, claim.billingProviderId) &&
+            m_values.fieldBeginsWith(6, claim.billingProviderName) &&
+            (m_values[7].empty() ||
              std::any_of(claim.messages.begin(), claim.messages.end(), [&](const TAvailityDPRRecordCSTMessageInfo& m) {
-                 return InStatusCodeList(m.type, statusCodes);
+                 return InStatusCodeList(m.type, m_statusCodes);
              }));
-        if (selected) {
-            // The heading goes out once, just before its first selected claim; a claim is one line.
-            if (!pendingHeading.empty()) {
-                ok = out.writeLine(pendingHeading);
-                pendingHeading.clear();
-            }
-            ok = ok && out.writeLine(records.selectionLine());
-        }
+        return selected ? ClaimVerdict::Selected : ClaimVerdict::Rejected;
     }
-    if (records.stopped()) {
-        return kStatusInvalidFormat;
-    }
-    return ok ? kStatusSuccess : kStatusCannotCreateOutput;
-}
 
-constexpr ClaimReportType kDpr{kDprLabelWidth, kDprSelectionCount, BuildDprListingLine, WriteDprReport,
-                               SelectDprClaims};
+    static bool partSelects(std::string_view, const TAvailityDPRCompositeInfo&) { return false; }
+
+private:
+    const SelectionValues& m_values;
+    const std::string m_statusCodes;
+};
+
+constexpr ClaimReportType kDpr{kDprSelectionCount, BuildDprListingLine,
+                               WriteRecordReport<DprRecordReader, DprReportWriter>,
+                               SelectClaimRecords<DprRecordReader, DprSelector>};
 
 } // namespace
 
-int CreateDprListing(const ReportRequest& request)
-{
-    return WriteClaimListing(request, kDpr);
-}
-
-int GenerateDprReport(const ReportRequest& request)
-{
-    return GenerateClaimReport(request, kDpr);
-}
+constinit const ReportFormat kAvailityDprFormat = ClaimReportFormat<kDpr>("AVAILITY_DPR", kTypeAvailityDpr);
 
 } // namespace talmere

@@ -3,8 +3,8 @@
 // Availity DPR reports: what the payers did with the claims, one heading record per file and one record per
 // claim with the payer's processing date, status and messages.
 
-#include "library/ReportRequest.h"
 #include "library/clearinghouse/AvailityRecords.h"
+#include "library/frame/ReportFormat.h"
 
 #include <optional>
 #include <string>
@@ -57,7 +57,7 @@ std::string FormatDprAmount(std::string_view value);
 // The payer messages of a claim: separated by "\", each in six parts split at "^" or "+".
 void SplitDprMessages(std::string_view field, std::vector<TAvailityDPRRecordCSTMessageInfo>& messages);
 
-int CreateDprListing(const ReportRequest& request);
-int GenerateDprReport(const ReportRequest& request);
+// AVAILITY_DPR.
+extern const ReportFormat kAvailityDprFormat;
 
 } // namespace talmere

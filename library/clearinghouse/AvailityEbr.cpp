@@ -3,6 +3,7 @@
 #include "common/ReportLibraryInterface.h"
 #include "common/TextUtil.h"
 #include "library/clearinghouse/AvailityReport.h"
+#include "library/frame/ColumnTable.h"
 
 #include <optional>
 #include <utility>
@@ -23,6 +24,7 @@ bool IsClaimPart(std::string_view type)
 class EbrRecordReader {
 public:
     static constexpr bool kSkipDashLines = false;
+    static constexpr bool kTyped = true;
 
     // The record's type; empty for a type that EBR files do not have.
     static std::string readType(std::string_view& line)
@@ -129,8 +131,7 @@ void EbrRecordReader::allowAfter(std::string_view type, AllowedRecords& allowed)
     }
 }
 
-int BuildEbrListingLine(ReportInputFile& in, const std::filesystem::path&, std::string_view name, const ReportRequest&,
-                        std::string& line)
+int BuildEbrListingLine(ReportInputFile& in, const std::filesystem::path&, std::string_view name, std::string& line)
 {
     AvailityListing listing;
     ClaimCounts counts;
@@ -159,9 +160,9 @@ int BuildEbrListingLine(ReportInputFile& in, const std::filesystem::path&, std::
 // The EBR report text, record by record.
 class EbrReportWriter {
 public:
-    EbrReportWriter(ReportOutputFile& out, const ReportWidths& widths) : m_text(out), m_widths(widths) {}
-
-    void flush() { m_text.flush(); }
+    EbrReportWriter(ReportText& text, const ClaimReportContext& context) : m_text(text), m_wrapWidth(context.wrapWidth)
+    {
+    }
 
     void writeRecord(const std::string& type, const TAvailityEBRCompositeInfo& record)
     {
@@ -198,7 +199,7 @@ private:
             }
         } else if (m_previous == "1E" || m_previous == "2E") {
             if (current != m_previous) {
-                m_text.wrapped(kEbrLabelWidth, m_widths.wrapWidth,
+                m_text.wrapped(kEbrLabelWidth, m_wrapWidth,
                                m_previous == "1E" ? "Report Message:" : "Payer Message:", m_message);
                 blankLine();
             }
@@ -274,7 +275,7 @@ private:
         pairLine("Est. Payment Amt:", FormatAvailityAmount(r.estimatedPayment),
                  "Patient Liability Amt:", FormatAvailityAmount(r.patientOwes), 23);
         m_text.start("Message Code:", kEbrLabelWidth).text(r.messageCode).end();
-        m_text.wrapped(kEbrLabelWidth, m_widths.wrapWidth, "Message:", r.message);
+        m_text.wrapped(kEbrLabelWidth, m_wrapWidth, "Message:", r.message);
     }
 
     void writeClaimMessage(const TAvailityEBRRecord3CInfo& r)
@@ -285,7 +286,7 @@ private:
         if (IsShown(r.type) || IsShown(r.code)) {
             m_text.start("Message Type/Code:", kEbrLabelWidth).text(r.type).text(" / ").text(r.code).end();
         }
-        m_text.wrapped(kEbrLabelWidth, m_widths.wrapWidth, "Message:", r.text);
+        m_text.wrapped(kEbrLabelWidth, m_wrapWidth, "Message:", r.text);
         if (IsShown(r.loop) || IsShown(r.segmentId) || IsShown(r.element)) {
             WriteMessageLocationLine(m_text, "Message Loop: ", kEbrLabelWidth, r.loop, r.segmentId, r.element);
         }
@@ -299,7 +300,7 @@ private:
         if (IsShown(r.type) || IsShown(r.code)) {
             m_text.start("Error Type/Code:", kEbrLabelWidth).text(r.type).text(" / ").text(r.code).end();
         }
-        m_text.wrapped(kEbrLabelWidth, m_widths.wrapWidth, "Error Message:", r.message);
+        m_text.wrapped(kEbrLabelWidth, m_wrapWidth, "Error Message:", r.message);
         if (IsShown(r.loop) || IsShown(r.segment) || IsShown(r.element) || IsShown(r.version)) {
             WriteErrorLocationLine(m_text, kEbrLabelWidth, r.loop, r.segment, r.element, r.version);
         }
@@ -312,157 +313,69 @@ private:
         m_text.start(label, kEbrLabelWidth).left(first, 22).text(" ").left(caption, captionWidth).text(second).end();
     }
 
-    ReportText m_text;
-    ReportWidths m_widths;
+    ReportText& m_text;
+    int m_wrapWidth;
     std::string m_previous;
     std::string m_message;
     bool m_firstFile = true;
 };
 
-int WriteEbrReport(ReportInputFile& in, ReportOutputFile& out, const ReportWidths& widths, const std::filesystem::path&)
-{
-    EbrReportWriter writer(out, widths);
-    return WriteRecordReport<EbrRecordReader>(in, writer);
-}
-
-// The EBR claim selection. Records go to the output as they are read; the file and payer headings with
-// their messages stay only when a claim below them is selected, and a claim with its sub-records only when
-// it is selected, which for a selection by status is known only after its sub-records.
-class EbrClaimSelection {
+// The EBR claim selection: file and payer records with their messages are headings, a claim's adjudications,
+// messages and errors are its parts. A selection by status is decided by the claim's parts.
+class EbrSelector {
 public:
-    EbrClaimSelection(SelectionOutput& out, const SelectionValues& values)
-        : m_out(out), m_values(values), m_statusCodes(values[5].empty() ? std::string() : StatusCodeList(values[5]))
+    explicit EbrSelector(const SelectionValues& values)
+        : m_values(values), m_statusCodes(values[5].empty() ? std::string() : StatusCodeList(values[5]))
     {
     }
 
-    int run(ReportInputFile& in)
+    static SelectionRole role(std::string_view type)
     {
-        RecordSequence<EbrRecordReader> records(in);
-        while (m_ok && records.next()) {
-            const std::string& type = records.type();
-            if (IsClaimPart(m_previous) && (type == "1" || type == "2" || type == "3")) {
-                endClaim();
-            }
-            // A record with invalid fields is left out; the records around it keep their places.
-            if (!records.readFields()) {
-                continue;
-            }
-            take(records);
-            m_previous = type;
+        if (type == "1") {
+            return SelectionRole::FileHeading;
         }
-        if (records.stopped()) {
-            return kStatusInvalidFormat;
+        if (type == "2") {
+            return SelectionRole::PayerHeading;
         }
-        if (IsClaimPart(m_previous)) {
-            endClaim();
+        if (type == "1E" || type == "2E") {
+            return SelectionRole::HeadingPart;
         }
-        // Headings without a selected claim below them do not stay.
-        if (m_fileStart || m_payerStart) {
-            m_ok = m_ok && m_out.takeBack(m_fileStart ? *m_fileStart : *m_payerStart);
+        return type == "3" ? SelectionRole::Claim : SelectionRole::ClaimPart;
+    }
+
+    ClaimVerdict claimVerdict(const TAvailityEBRCompositeInfo& record) const
+    {
+        const TAvailityEBRRecord3Info& claim = record.record3;
+        if (!ClaimMatchesValues(m_values, record.record2, claim.patientControlNumber, claim.patientName,
+                                claim.billingProviderId)) {
+            return ClaimVerdict::Rejected;
         }
-        return m_ok ? kStatusSuccess : kStatusCannotCreateOutput;
+        return m_values[5].empty() ? ClaimVerdict::Selected : ClaimVerdict::Undecided;
+    }
+
+    // An adjudication stands for the status "NA", a message or an error for its type.
+    bool partSelects(std::string_view type, const TAvailityEBRCompositeInfo& record) const
+    {
+        if (type == "3A") {
+            return InStatusCodeList("NA", m_statusCodes);
+        }
+        if (type == "3C") {
+            return InStatusCodeList(record.record3C.type, m_statusCodes);
+        }
+        return InStatusCodeList(record.record3E.type, m_statusCodes);
     }
 
 private:
-    void take(RecordSequence<EbrRecordReader>& records)
-    {
-        const std::string& type = records.type();
-        const std::string& line = records.selectionLine();
-        const TAvailityEBRCompositeInfo& record = records.buffer();
-        if (type == "1") {
-            if (m_fileStart || m_payerStart) {
-                m_ok = m_out.takeBack(m_fileStart ? *m_fileStart : *m_payerStart);
-            }
-            m_payerStart.reset();
-            m_fileStart = m_out.position();
-            write(line);
-        } else if (type == "1E") {
-            if (m_fileStart) {
-                write(line);
-            }
-        } else if (type == "2") {
-            if (m_payerStart) {
-                m_ok = m_out.takeBack(*m_payerStart);
-            }
-            m_payerStart = m_out.position();
-            write(line);
-        } else if (type == "2E") {
-            if (m_payerStart) {
-                write(line);
-            }
-        } else if (type == "3") {
-            const TAvailityEBRRecord3Info& claim = record.record3;
-            m_claimStart = m_out.position();
-            m_claimMatches = ClaimMatchesValues(m_values, record.record2, claim.patientControlNumber, claim.patientName,
-                                                claim.billingProviderId);
-            m_statusMatches = m_values[5].empty();
-            if (m_claimMatches) {
-                write(line);
-            }
-        } else if (m_claimMatches) {
-            if (!m_statusMatches) {
-                if (type == "3A") {
-                    m_statusMatches = InStatusCodeList("NA", m_statusCodes);
-                } else if (type == "3C") {
-                    m_statusMatches = InStatusCodeList(record.record3C.type, m_statusCodes);
-                } else {
-                    m_statusMatches = InStatusCodeList(record.record3E.type, m_statusCodes);
-                }
-            }
-            write(line);
-        }
-    }
-
-    void endClaim()
-    {
-        if (!m_claimStart) {
-            return;
-        }
-        if (m_claimMatches && m_statusMatches) {
-            // Kept, with the headings above it, which are written only once.
-            m_fileStart.reset();
-            m_payerStart.reset();
-        } else {
-            m_ok = m_ok && m_out.takeBack(*m_claimStart);
-        }
-        m_claimStart.reset();
-        m_claimMatches = false;
-    }
-
-    void write(const std::string& line) { m_ok = m_ok && m_out.writeLine(line); }
-
-    SelectionOutput& m_out;
     const SelectionValues& m_values;
     const std::string m_statusCodes;
-    std::string m_previous;
-    // Where the headings and the claim that may still be taken back begin in the output.
-    std::optional<std::uint64_t> m_fileStart;
-    std::optional<std::uint64_t> m_payerStart;
-    std::optional<std::uint64_t> m_claimStart;
-    bool m_claimMatches = false;
-    bool m_statusMatches = false;
-    bool m_ok = true;
 };
 
-int SelectEbrClaims(ReportInputFile& in, SelectionOutput& out, const SelectionValues& values)
-{
-    EbrClaimSelection selection(out, values);
-    return selection.run(in);
-}
-
-constexpr ClaimReportType kEbr{kEbrLabelWidth, kEbrSelectionCount, BuildEbrListingLine, WriteEbrReport,
-                               SelectEbrClaims};
+constexpr ClaimReportType kEbr{kEbrSelectionCount, BuildEbrListingLine,
+                               WriteRecordReport<EbrRecordReader, EbrReportWriter>,
+                               SelectClaimRecords<EbrRecordReader, EbrSelector>};
 
 } // namespace
 
-int CreateEbrListing(const ReportRequest& request)
-{
-    return WriteClaimListing(request, kEbr);
-}
-
-int GenerateEbrReport(const ReportRequest& request)
-{
-    return GenerateClaimReport(request, kEbr);
-}
+constinit const ReportFormat kAvailityEbrFormat = ClaimReportFormat<kEbr>("AVAILITY_EBR", kTypeAvailityEbr);
 
 } // namespace talmere

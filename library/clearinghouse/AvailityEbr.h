@@ -3,8 +3,8 @@
 // Availity EBR batch reports: file and payer headings with their messages, and per claim the payer's
 // adjudication, messages and errors.
 
-#include "library/ReportRequest.h"
 #include "library/clearinghouse/AvailityRecords.h"
+#include "library/frame/ReportFormat.h"
 
 #include <string>
 
@@ -71,7 +71,7 @@ struct TAvailityEBRCompositeInfo {
     TAvailityEBRRecord3EInfo record3E;
 };
 
-int CreateEbrListing(const ReportRequest& request);
-int GenerateEbrReport(const ReportRequest& request);
+// AVAILITY_EBR.
+extern const ReportFormat kAvailityEbrFormat;
 
 } // namespace talmere

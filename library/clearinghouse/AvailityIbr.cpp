@@ -3,6 +3,7 @@
 #include "common/ReportLibraryInterface.h"
 #include "common/TextUtil.h"
 #include "library/clearinghouse/AvailityReport.h"
+#include "library/frame/ColumnTable.h"
 
 #include <utility>
 
@@ -17,6 +18,7 @@ constexpr int kIbrSelectionCount = 5;
 class IbrRecordReader {
 public:
     static constexpr bool kSkipDashLines = false;
+    static constexpr bool kTyped = true;
 
     // "1", "2", "3" or "3E"; empty for any other type.
     static std::string readType(std::string_view& line) { return ReadRecordType(line, {"1", "2", "3", "3E"}); }
@@ -98,8 +100,7 @@ bool IbrRecordReader::readFields(std::string_view type, std::string_view fields)
     return true;
 }
 
-int BuildIbrListingLine(ReportInputFile& in, const std::filesystem::path&, std::string_view name, const ReportRequest&,
-                        std::string& line)
+int BuildIbrListingLine(ReportInputFile& in, const std::filesystem::path&, std::string_view name, std::string& line)
 {
     AvailityListing listing;
     ClaimCounts counts;
@@ -131,9 +132,9 @@ int BuildIbrListingLine(ReportInputFile& in, const std::filesystem::path&, std::
 // The IBR report text, record by record.
 class IbrReportWriter {
 public:
-    IbrReportWriter(ReportOutputFile& out, const ReportWidths& widths) : m_text(out), m_widths(widths) {}
-
-    void flush() { m_text.flush(); }
+    IbrReportWriter(ReportText& text, const ClaimReportContext& context) : m_text(text), m_wrapWidth(context.wrapWidth)
+    {
+    }
 
     void writeRecord(const std::string& type, const TAvailityIBRCompositeInfo& record)
     {
@@ -172,7 +173,7 @@ private:
         m_firstFile = false;
         m_fileJustSeen = true;
         if (IsShown(r.messages)) {
-            m_text.wrapped(kIbrLabelWidth, m_widths.wrapWidth, "Availity Messages:", r.messages);
+            m_text.wrapped(kIbrLabelWidth, m_wrapWidth, "Availity Messages:", r.messages);
             m_text.blankLine();
         }
         WriteFileHeading(m_text, kIbrLabelWidth, kBatchFileHeading, r);
@@ -255,14 +256,14 @@ private:
                 .text(r.code)
                 .end();
         }
-        m_text.wrapped(kIbrLabelWidth, m_widths.wrapWidth, "Error Message:", r.message);
+        m_text.wrapped(kIbrLabelWidth, m_wrapWidth, "Error Message:", r.message);
         if (IsShown(r.loop) || IsShown(r.segment) || IsShown(r.element) || IsShown(r.version)) {
             WriteErrorLocationLine(m_text, kIbrLabelWidth, r.loop, r.segment, r.element, r.version);
         }
     }
 
-    ReportText m_text;
-    ReportWidths m_widths;
+    ReportText& m_text;
+    int m_wrapWidth;
     std::string m_previous;
     bool m_firstFile = true;
     bool m_fileJustSeen = false;
@@ -271,77 +272,48 @@ private:
     std::string m_payerId;
 };
 
-int WriteIbrReport(ReportInputFile& in, ReportOutputFile& out, const ReportWidths& widths, const std::filesystem::path&)
-{
-    IbrReportWriter writer(out, widths);
-    return WriteRecordReport<IbrRecordReader>(in, writer);
-}
+// The IBR claim selection: file and payer records are headings, a claim's errors are its parts; a claim is
+// selected by its own record.
+class IbrSelector {
+public:
+    explicit IbrSelector(const SelectionValues& values)
+        : m_values(values), m_statusCodes(values[5].empty() ? std::string() : StatusCodeList(values[5]))
+    {
+    }
 
-int SelectIbrClaims(ReportInputFile& in, SelectionOutput& out, const SelectionValues& values)
-{
-    const std::string statusCodes = values[5].empty() ? std::string() : StatusCodeList(values[5]);
-    RecordSequence<IbrRecordReader> records(in);
-    std::string pendingFile;
-    std::string pendingPayer;
-    bool claimSelected = false;
-    bool ok = true;
-    while (ok && records.next()) {
-        // A record with invalid fields is left out; the claim before it keeps its place in the output. A file,
-        // payer or claim record that cannot be read still ends that claim, so the errors below it are not
-        // written under the claim.
-        if (!records.readFields()) {
-            claimSelected = claimSelected && records.type() == "3E";
-            continue;
-        }
-        const std::string& type = records.type();
-        const TAvailityIBRCompositeInfo& record = records.buffer();
+    static SelectionRole role(std::string_view type)
+    {
         if (type == "1") {
-            pendingFile = records.selectionLine();
-            pendingPayer.clear();
-            claimSelected = false;
-        } else if (type == "2") {
-            pendingPayer = records.selectionLine();
-            claimSelected = false;
-        } else if (type == "3") {
-            const TAvailityIBRRecord3Info& claim = record.record3;
-            claimSelected = ClaimMatchesValues(values, record.record2, claim.patientControlNumber, claim.patientName,
-                                               claim.billingProviderId) &&
-                            (values[5].empty() || InStatusCodeList(claim.statusCode, statusCodes));
-            if (claimSelected) {
-                // The file and payer records go out once, just before their first selected claim.
-                if (!pendingFile.empty()) {
-                    ok = out.writeLine(pendingFile);
-                    pendingFile.clear();
-                }
-                if (!pendingPayer.empty()) {
-                    ok = ok && out.writeLine(pendingPayer);
-                    pendingPayer.clear();
-                }
-                ok = ok && out.writeLine(records.selectionLine());
-            }
-        } else if (claimSelected) {
-            ok = out.writeLine(records.selectionLine());
+            return SelectionRole::FileHeading;
         }
+        if (type == "2") {
+            return SelectionRole::PayerHeading;
+        }
+        return type == "3" ? SelectionRole::Claim : SelectionRole::ClaimPart;
     }
-    if (records.stopped()) {
-        return kStatusInvalidFormat;
-    }
-    return ok ? kStatusSuccess : kStatusCannotCreateOutput;
-}
 
-constexpr ClaimReportType kIbr{kIbrLabelWidth, kIbrSelectionCount, BuildIbrListingLine, WriteIbrReport,
-                               SelectIbrClaims};
+    ClaimVerdict claimVerdict(const TAvailityIBRCompositeInfo& record) const
+    {
+        const TAvailityIBRRecord3Info& claim = record.record3;
+        const bool selected = ClaimMatchesValues(m_values, record.record2, claim.patientControlNumber,
+                                                 claim.patientName, claim.billingProviderId) &&
+                              (m_values[5].empty() || InStatusCodeList(claim.statusCode, m_statusCodes));
+        return selected ? ClaimVerdict::Selected : ClaimVerdict::Rejected;
+    }
+
+    static bool partSelects(std::string_view, const TAvailityIBRCompositeInfo&) { return false; }
+
+private:
+    const SelectionValues& m_values;
+    const std::string m_statusCodes;
+};
+
+constexpr ClaimReportType kIbr{kIbrSelectionCount, BuildIbrListingLine,
+                               WriteRecordReport<IbrRecordReader, IbrReportWriter>,
+                               SelectClaimRecords<IbrRecordReader, IbrSelector>};
 
 } // namespace
 
-int CreateIbrListing(const ReportRequest& request)
-{
-    return WriteClaimListing(request, kIbr);
-}
-
-int GenerateIbrReport(const ReportRequest& request)
-{
-    return GenerateClaimReport(request, kIbr);
-}
+constinit const ReportFormat kAvailityIbrFormat = ClaimReportFormat<kIbr>("AVAILITY_IBR", kTypeAvailityIbr);
 
 } // namespace talmere

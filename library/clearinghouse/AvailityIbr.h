@@ -3,8 +3,8 @@
 // Availity IBR batch reports: the clearinghouse's answer to one batch of claims, with the counts received,
 // accepted and rejected per file and payer, and each claim's status and errors.
 
-#include "library/ReportRequest.h"
 #include "library/clearinghouse/AvailityRecords.h"
+#include "library/frame/ReportFormat.h"
 
 #include <string>
 
@@ -47,7 +47,7 @@ struct TAvailityIBRCompositeInfo {
     TAvailityIBRRecord3EInfo record3E;
 };
 
-int CreateIbrListing(const ReportRequest& request);
-int GenerateIbrReport(const ReportRequest& request);
+// AVAILITY_IBR.
+extern const ReportFormat kAvailityIbrFormat;
 
 } // namespace talmere

@@ -1,7 +1,8 @@
 #include "library/clearinghouse/AvailityReport.h"
 
 #include "common/TextUtil.h"
-#include "library/Formatting.h"
+#include "library/frame/Formatting.h"
+#include "library/frame/ListingDriver.h"
 
 namespace talmere {
 
@@ -112,15 +113,15 @@ std::string_view AvailityListing::payer() const
 
 std::string AvailityListing::line(std::string_view name) const
 {
-    return ClaimListingLine(m_heading.dateReceived, name, {m_heading.batchId, payer(), m_heading.fileControlNumber});
+    return ListingLine(m_heading.dateReceived, ListingTime::WithSeconds, name,
+                       {m_heading.batchId, payer(), m_heading.fileControlNumber});
 }
 
 std::string AvailityListing::line(std::string_view name, const ClaimCounts& counts) const
 {
-    return ClaimListingLine(m_heading.dateReceived, name,
-                            {m_heading.batchId, payer(), std::to_string(counts.received),
-                             std::to_string(counts.accepted), std::to_string(counts.rejected),
-                             m_heading.fileControlNumber});
+    return ListingLine(m_heading.dateReceived, ListingTime::WithSeconds, name,
+                       {m_heading.batchId, payer(), std::to_string(counts.received), std::to_string(counts.accepted),
+                        std::to_string(counts.rejected), m_heading.fileControlNumber});
 }
 
 } // namespace talmere

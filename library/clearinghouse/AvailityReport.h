@@ -1,12 +1,11 @@
 #pragma once
 
-// What the IBR, EBR and DPR handlers share beyond the record conventions: the pass that writes a report record
-// by record, the report lines they have in common, the claim selection by values 1 to 4 of IBR and EBR, and
-// what a listing line gathers from the records of a file.
+// What the IBR, EBR and DPR formats share beyond their records: the report lines they have in common, the claim
+// test by values 1 to 4 of IBR and EBR, and what a listing line gathers from the records of a file.
 
 #include "common/ReportLibraryInterface.h"
 #include "library/clearinghouse/AvailityRecords.h"
-#include "library/clearinghouse/ClaimReport.h"
+#include "library/frame/ClaimReport.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -14,23 +13,6 @@
 #include <string_view>
 
 namespace talmere {
-
-// Writes the report of a file record by record: writer.writeRecord(type, buffer) for each record, writer.end()
-// after the last one. At the first misplaced or invalid record the report stops with status 6; what was written
-// before it stays.
-template <class Reader, class Writer>
-int WriteRecordReport(ReportInputFile& in, Writer& writer)
-{
-    RecordSequence<Reader> records(in);
-    while (records.nextRecord()) {
-        writer.writeRecord(records.type(), records.buffer());
-    }
-    if (!records.stopped()) {
-        writer.end();
-    }
-    writer.flush();
-    return records.stopped() ? kStatusInvalidFormat : kStatusSuccess;
-}
 
 // The spacing of a file heading: the width of the date received and of the batch ID, and the captions of the
 // time received and the file control number beside them, spaces included.

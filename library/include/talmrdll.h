@@ -50,11 +50,7 @@
 extern "C" {
 #endif
 
-enum {
-    TALMR_PARAM_COUNT = 10,
-    TALMR_FILTER_COUNT = 10,
-    TALMR_COLUMN_COUNT = 12
-};
+enum { TALMR_PARAM_COUNT = 10, TALMR_FILTER_COUNT = 10, TALMR_COLUMN_COUNT = 12 };
 
 /* The statuses the exports answer. 80 and 81 are the outcome of a custom match test; 98 is a process error
  * whose detailed text GetReportViewerStatusMessage(98) gives. */

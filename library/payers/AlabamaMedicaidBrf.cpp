@@ -3,10 +3,11 @@
 
 #include "common/ReportLibraryInterface.h"
 #include "common/TextUtil.h"
-#include "library/Formatting.h"
-#include "library/OperatingSystem.h"
-#include "library/clearinghouse/AvailityRecords.h"
-#include "library/clearinghouse/ClaimReport.h"
+#include "library/frame/ClaimReport.h"
+#include "library/frame/ColumnTable.h"
+#include "library/frame/Formatting.h"
+#include "library/frame/ListingDriver.h"
+#include "library/frame/OperatingSystem.h"
 
 #include <algorithm>
 
@@ -88,19 +89,31 @@ std::string FormatBrfAmount(std::string_view amount)
 
 namespace {
 
+// Reads BRF lines into the record: fixed-width records without a type, any of which may come anywhere.
+class BrfRecordReader {
+public:
+    static constexpr bool kSkipDashLines = false;
+    static constexpr bool kTyped = false;
+
+    bool readFields(std::string_view, std::string_view line) { return ReadBrfRecord(line, m_buffer); }
+    const TAlabamaMedicaidBFRRecordInfo& buffer() const { return m_buffer; }
+
+private:
+    TAlabamaMedicaidBFRRecordInfo m_buffer;
+};
+
 int BuildBrfListingLine(ReportInputFile& in, const std::filesystem::path& file, std::string_view name,
-                        const ReportRequest&, std::string& line)
+                        std::string& line)
 {
     const DateTimeParts time = FileDateTimeOrNow(file);
     int status = kStatusInvalidRecord;
-    TAlabamaMedicaidBFRRecordInfo record;
-    RecordLineReader lines(in);
+    RecordSequence<BrfRecordReader> records(in);
     std::string firstTrackingId;
     std::int64_t paid = 0;
     std::int64_t suspended = 0;
     std::int64_t denied = 0;
-    std::string_view text;
-    while (lines.next(text) && ReadBrfRecord(text, record)) {
+    while (records.nextRecord()) {
+        const TAlabamaMedicaidBFRRecordInfo& record = records.buffer();
         if (status != kStatusSuccess) {
             firstTrackingId = record.fileTrackingId;
             status = kStatusSuccess;
@@ -112,34 +125,32 @@ int BuildBrfListingLine(ReportInputFile& in, const std::filesystem::path& file, 
     if (status != kStatusSuccess) {
         return status;
     }
-    line = ClaimListingLine(time, name,
-                            {firstTrackingId, std::to_string(paid), std::to_string(suspended), std::to_string(denied)});
+    line = ListingLine(time, ListingTime::WithSeconds, name,
+                       {firstTrackingId, std::to_string(paid), std::to_string(suspended), std::to_string(denied)});
     return kStatusSuccess;
 }
 
-int WriteBrfReport(ReportInputFile& in, ReportOutputFile& out, const ReportWidths&,
-                   const std::filesystem::path& reportFile)
-{
-    TAlabamaMedicaidBFRRecordInfo r;
-    RecordLineReader lines(in);
-    ReportText line(out);
-    bool first = true;
-    std::string_view text;
-    while (lines.next(text)) {
-        if (!ReadBrfRecord(text, r)) {
-            line.flush();
-            return kStatusInvalidFormat;
-        }
-        if (first) {
+// The BRF report text, claim by claim, headed by the time of the report file.
+class BrfReportWriter {
+public:
+    BrfReportWriter(ReportText& text, const ClaimReportContext& context)
+        : m_text(text), m_reportFile(context.reportFile)
+    {
+    }
+
+    void writeRecord(const std::string&, const TAlabamaMedicaidBFRRecordInfo& r)
+    {
+        ReportText& line = m_text;
+        if (m_first) {
             // The time of the report file itself, also when a selection of it is reported.
-            const DateTimeParts time = FileDateTimeOrNow(reportFile);
+            const DateTimeParts time = FileDateTimeOrNow(m_reportFile);
             line.start("File Date/Time:", kBrfLabelWidth)
                 .text(FormatDisplayDate(time))
                 .text("  ")
                 .text(FormatDisplayTime(time))
                 .end();
             line.blankLine();
-            first = false;
+            m_first = false;
         }
         line.start("Trading Partner ID:", kBrfLabelWidth)
             .left(r.tradingPartnerId, 22)
@@ -192,44 +203,48 @@ int WriteBrfReport(ReportInputFile& in, ReportOutputFile& out, const ReportWidth
         }
         line.blankLine();
     }
-    line.flush();
-    return kStatusSuccess;
-}
 
-int SelectBrfClaims(ReportInputFile& in, SelectionOutput& out, const SelectionValues& values)
-{
-    const std::string statusCodes = values[5].empty() ? std::string() : StatusCodeList(values[5]);
-    TAlabamaMedicaidBFRRecordInfo r;
-    RecordLineReader lines(in);
-    std::string_view text;
-    while (lines.next(text)) {
-        if (!ReadBrfRecord(text, r)) {
-            return kStatusInvalidFormat;
-        }
-        const bool selected =
-            values.fieldBeginsWith(1, r.patientAccountNumber) && values.fieldBeginsWith(2, r.recipientId) &&
-            values.fieldBeginsWith(3, r.internalControlNumber) && values.fieldBeginsWith(4, r.providerId) &&
-            (values[5].empty() || InStatusCodeList(r.claimStatus, statusCodes));
-        if (selected && !out.writeLine(text)) {
-            return kStatusCannotCreateOutput;
-        }
+    void end() {}
+
+private:
+    ReportText& m_text;
+    std::filesystem::path m_reportFile;
+    bool m_first = true;
+};
+
+// The BRF claim selection: every record is a claim of its own, selected by its fields.
+class BrfSelector {
+public:
+    explicit BrfSelector(const SelectionValues& values)
+        : m_values(values), m_statusCodes(values[5].empty() ? std::string() : StatusCodeList(values[5]))
+    {
     }
-    return kStatusSuccess;
-}
 
-constexpr ClaimReportType kBrf{kBrfLabelWidth, kBrfSelectionCount, BuildBrfListingLine, WriteBrfReport,
-                               SelectBrfClaims};
+    static SelectionRole role(std::string_view) { return SelectionRole::Claim; }
+
+    ClaimVerdict claimVerdict(const TAlabamaMedicaidBFRRecordInfo& r) const
+    {
+        const bool selected =
+            m_values.fieldBeginsWith(1, r.patientAccountNumber) && m_values.fieldBeginsWith(2, r.recipientId) &&
+            m_values.fieldBeginsWith(3, r.internalControlNumber) && m_values.fieldBeginsWith(4, r.providerId) &&
+            (m_values[5].empty() || InStatusCodeList(r.claimStatus, m_statusCodes));
+        return selected ? ClaimVerdict::Selected : ClaimVerdict::Rejected;
+    }
+
+    static bool partSelects(std::string_view, const TAlabamaMedicaidBFRRecordInfo&) { return false; }
+
+private:
+    const SelectionValues& m_values;
+    const std::string m_statusCodes;
+};
+
+constexpr ClaimReportType kBrf{kBrfSelectionCount, BuildBrfListingLine,
+                               WriteRecordReport<BrfRecordReader, BrfReportWriter>,
+                               SelectClaimRecords<BrfRecordReader, BrfSelector>};
 
 } // namespace
 
-int CreateBrfListing(const ReportRequest& request)
-{
-    return WriteClaimListing(request, kBrf);
-}
-
-int GenerateBrfReport(const ReportRequest& request)
-{
-    return GenerateClaimReport(request, kBrf);
-}
+constinit const ReportFormat kAlabamaMedicaidBrfFormat =
+    ClaimReportFormat<kBrf>("ALABAMA_MEDICAID_BRF", kTypeAlabamaMedicaidBrf);
 
 } // namespace talmere

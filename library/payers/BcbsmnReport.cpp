@@ -2,10 +2,12 @@
 
 #include "common/ReportLibraryInterface.h"
 #include "common/TextUtil.h"
-#include "library/Formatting.h"
-#include "library/OperatingSystem.h"
-#include "library/ReportFiles.h"
-#include "library/ReportWriting.h"
+#include "library/frame/ColumnTable.h"
+#include "library/frame/Formatting.h"
+#include "library/frame/ListingDriver.h"
+#include "library/frame/OperatingSystem.h"
+#include "library/frame/ReportFiles.h"
+#include "library/frame/TextFileReports.h"
 #include "library/payers/CarriageControlReport.h"
 
 #include <array>
@@ -271,9 +273,7 @@ int BuildBcbsmn2ListingLine(const std::filesystem::path& file, std::string_view 
     if (description.empty()) {
         description = std::string(request.reportDesc()) + " - " + date;
     }
-    const std::string upperName = AsciiUpper(name);
-    line = JoinListingFields(
-        {FormatSortDate(time), FormatSortTime(time), upperName, date, FormatDisplayTime(time), description, upperName});
+    line = ListingLine(time, ListingTime::HoursMinutes, name, {description});
     return kStatusSuccess;
 }
 
@@ -281,5 +281,14 @@ int CreateBcbsmn2Listing(const ReportRequest& request)
 {
     return WriteDirectoryListing(request, ListingLineBuilder(BuildBcbsmn2ListingLine));
 }
+
+// Errors creating or writing the BCBSMN_TEXT report file leave the export; the BCBSMN_2_TEXT report is a copy,
+// whose failure answers 5.
+constinit const ReportFormat kBcbsmnTextFormat{
+    "BCBSMN_TEXT",   kTypeBcbsmnText,   CreateBcbsmnListing,       GenerateBcbsmnReport,
+    MatchBcbsmnName, StampReceivedName, OutputFailure::LeaveExport};
+constinit const ReportFormat kBcbsmn2TextFormat{
+    "BCBSMN_2_TEXT",     kTypeBcbsmn2Text, CreateBcbsmn2Listing,       CopyTextReport,
+    AnswerNoCustomMatch, AnswerSuccess,    OutputFailure::AnswerStatus};
 
 } // namespace talmere

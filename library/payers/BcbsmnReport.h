@@ -4,13 +4,17 @@
 // name is stamped into the file before archiving renames it, and read back to describe and date the report.
 // BCBSMN_2_TEXT files are plain text reports described by their third line.
 
-#include "library/ReportRequest.h"
+#include "library/frame/ReportFormat.h"
 
 #include <filesystem>
 #include <string>
 #include <string_view>
 
 namespace talmere {
+
+// BCBSMN_TEXT and BCBSMN_2_TEXT.
+extern const ReportFormat kBcbsmnTextFormat;
+extern const ReportFormat kBcbsmn2TextFormat;
 
 // The received name stamped at the end of a file, or empty when the file carries none.
 std::string FindReceivedName(const std::filesystem::path& file);

@@ -2,11 +2,11 @@
 
 // BCBSTX line-printer reports: listed like plain text reports, shown with their page breaks.
 
-#include "library/ReportRequest.h"
+#include "library/frame/ReportFormat.h"
 
 namespace talmere {
 
-int CreateBcbstxListing(const ReportRequest& request);
-int GenerateBcbstxReport(const ReportRequest& request);
+// BCBSTX_TEXT.
+extern const ReportFormat kBcbstxTextFormat;
 
 } // namespace talmere

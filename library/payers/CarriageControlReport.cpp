@@ -1,8 +1,9 @@
 #include "library/payers/CarriageControlReport.h"
 
 #include "common/ReportLibraryInterface.h"
-#include "library/ReportFiles.h"
-#include "library/ReportWriting.h"
+#include "library/frame/ListingDriver.h"
+#include "library/frame/ReportFiles.h"
+#include "library/frame/ReportFormat.h"
 
 #include <system_error>
 
@@ -16,8 +17,8 @@ int GenerateCarriageControlReport(const ReportRequest& request, CarriageControl 
         return kStatusFileMissing;
     }
     ReportOutputFile out;
-    if (!out.create(request.outputPath())) {
-        throw ReportOutputError("cannot create the report file " + request.outputPath().string());
+    if (const int status = CreateReportOutput(out, request); status != kStatusSuccess) {
+        return status;
     }
     ReportInputFile in;
     // A file that cannot be opened reads as an empty one.
@@ -27,7 +28,7 @@ int GenerateCarriageControlReport(const ReportRequest& request, CarriageControl 
     while (!in.atEnd()) {
         ReadTextLine(in, line);
         if (line.empty()) {
-            line = " ";
+            line.assign(1, ' ');
         }
         if (rules == CarriageControl::Full && line.starts_with(" <<")) {
             continue;

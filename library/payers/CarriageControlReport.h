@@ -2,7 +2,7 @@
 
 // Line-printer reports whose lines begin with a carriage-control character, turned into report text.
 
-#include "library/ReportRequest.h"
+#include "library/frame/ReportRequest.h"
 
 namespace talmere {
 

@@ -2,8 +2,9 @@
 
 #include "common/ReportLibraryInterface.h"
 #include "common/TextUtil.h"
+#include "library/frame/ColumnTable.h"
+#include "library/frame/ReportText.h"
 #include "library/x12/AcknowledgmentCodes.h"
-#include "library/x12/ReportTextBuffer.h"
 #include "library/x12/X12Reports.h"
 
 #include <cstdio>
@@ -67,7 +68,7 @@ struct InterchangeAck {
 // goes). Every method answers a status; 0 lets the walk go on.
 class AcknowledgmentWalk {
 public:
-    AcknowledgmentWalk(X12SegmentReader& reader, ReportTextBuffer* out) : m_reader(reader), m_out(out)
+    AcknowledgmentWalk(X12SegmentReader& reader, ReportText* out) : m_reader(reader), m_out(out)
     {
         m_info.status = "A";
     }
@@ -105,7 +106,7 @@ private:
     bool version5010() const { return m_reader.version() == X12Version::Version5010; }
 
     X12SegmentReader& m_reader;
-    ReportTextBuffer* m_out;
+    ReportText* m_out;
     THeaderInfo m_info;
     InterchangeAck m_ta1;
     bool m_ak1Seen = false;
@@ -139,10 +140,10 @@ int AcknowledgmentWalk::run()
             return status;
         }
         if (!first && m_out != nullptr) {
-            m_out->emptyLine();
-            m_out->emptyLine();
+            m_out->blankLine();
+            m_out->blankLine();
             m_out->line(kInterchangeBanner);
-            m_out->emptyLine();
+            m_out->blankLine();
         }
         if (const int status = walkInterchange(first); status != 0) {
             return status;
@@ -190,15 +191,15 @@ int AcknowledgmentWalk::walkInterchange(bool firstInterchange)
         m_mode999 = m_reader.element(8).substr(0, 10) == "005010X231";
         if (m_out != nullptr) {
             if (m_faGroupsInInterchange > 0) {
-                m_out->emptyLine();
-                m_out->emptyLine();
+                m_out->blankLine();
+                m_out->blankLine();
                 m_out->line(kGroupBanner);
-                m_out->emptyLine();
+                m_out->blankLine();
             }
             m_out->line("Acknowledgment Created (GS04/05):        ", DisplayDateTime(date, time));
             m_out->line("Sender Code (GS02):                      ", m_reader.element(2));
             m_out->line("Receiver Code (GS03):                    ", m_reader.element(3));
-            m_out->emptyLine();
+            m_out->blankLine();
         }
         ++m_faGroupsInInterchange;
         if ((status = walkGroup()) != 0) {
@@ -272,13 +273,13 @@ int AcknowledgmentWalk::walkAcknowledgmentSet(bool laterSet)
     }
     if (m_out != nullptr) {
         if (laterSet) {
-            m_out->emptyLine();
-            m_out->emptyLine();
+            m_out->blankLine();
+            m_out->blankLine();
             m_out->line(kSetBanner);
-            m_out->emptyLine();
+            m_out->blankLine();
         }
         m_out->line("Ack Transaction Set Control No (ST02):   ", m_reader.element(2));
-        m_out->emptyLine();
+        m_out->blankLine();
     }
     if (const int status = m_reader.ReadNextSegment(); status != 0) {
         return status;
@@ -345,7 +346,7 @@ int AcknowledgmentWalk::reportSetBody()
 void AcknowledgmentWalk::reportAk2()
 {
     m_ak201 = m_reader.element(1);
-    m_out->emptyLine();
+    m_out->blankLine();
     m_out->line("Transaction Set Control Number (AK202):  ", m_reader.element(2));
     if (version5010()) {
         m_out->line("Implementation Convention Ref (AK203):   ", m_reader.element(3));
@@ -356,20 +357,20 @@ void AcknowledgmentWalk::reportAk3()
 {
     m_ak301 = m_reader.element(1);
     m_lastWasSegmentError = true;
-    m_out->emptyLine();
-    ReportTextBuffer& out = *m_out;
+    m_out->blankLine();
+    ReportText& out = *m_out;
     out << (m_mode999 ? "Segment In Error (IK301): " : "Segment In Error (AK301): ") << m_reader.element(1)
         << "   Occurrence: " << m_reader.element(2);
     if (!m_reader.element(3).empty()) {
         out << "   Loop: " << m_reader.element(3);
     }
-    out.endLine();
+    out.end();
     if (const std::string_view code = m_reader.element(4); !code.empty()) {
         const std::string_view text = SegmentErrorText(code, codeContext());
         if (!text.empty()) {
             out.line("Segment Error Code: ", text);
         } else {
-            out.emptyLine();
+            out.blankLine();
             out.line("***ERROR*** Unknown Segment Error Code ... Contact Your Distributor.");
         }
     }
@@ -378,10 +379,10 @@ void AcknowledgmentWalk::reportAk3()
 void AcknowledgmentWalk::reportAk4()
 {
     m_lastWasSegmentError = false;
-    ReportTextBuffer& out = *m_out;
+    ReportText& out = *m_out;
     out << (m_mode999 ? "Field In Error (IK401):   " : "Field In Error (AK401):   ") << m_ak301;
-    m_reader.AppendSplitComposite(out.text(), m_reader.element(1), 3, 2, " ; ");
-    out.endLine();
+    m_reader.AppendSplitComposite(out.pending(), m_reader.element(1), 3, 2, " ; ");
+    out.end();
     if (const std::string_view reference = m_reader.element(2); !reference.empty()) {
         out.line(m_mode999 ? "Data Element Reference Number (IK402):   " : "Data Element Reference Number (AK402):   ",
                  reference);
@@ -401,8 +402,8 @@ void AcknowledgmentWalk::reportAk4()
 
 void AcknowledgmentWalk::reportAk5()
 {
-    ReportTextBuffer& out = *m_out;
-    out.emptyLine();
+    ReportText& out = *m_out;
+    out.blankLine();
     const StatusText status = AcknowledgmentStatusText(m_reader.element(1), false);
     out.line(m_mode999 ? "Transaction Set Status (IK501):          " : "Transaction Set Status (AK501):          ",
              status.text);
@@ -420,23 +421,23 @@ void AcknowledgmentWalk::reportAk5()
 
 void AcknowledgmentWalk::reportCtx()
 {
-    ReportTextBuffer& out = *m_out;
+    ReportText& out = *m_out;
     const std::string_view context = m_reader.element(1);
     if (context.substr(0, 19) == "SITUATIONAL TRIGGER") {
         out << (m_lastWasSegmentError ? "  Segment Context (CTX04-05, 02):        "
                                       : "  Element Context (CTX04-05, 02):        ")
             << m_reader.element(2);
         if (!m_reader.element(5).empty()) {
-            m_reader.AppendSplitComposite(out.text(), m_reader.element(5), 3, 2, "-");
+            m_reader.AppendSplitComposite(out.pending(), m_reader.element(5), 3, 2, "-");
         }
         if (!m_reader.element(4).empty()) {
             out << " (Loop " << m_reader.element(4) << ")";
         }
-        out.endLine();
+        out.end();
         if (!m_reader.element(6).empty()) {
             out << "    Data Element Reference(s) (CTX06):   ";
-            m_reader.AppendSplitComposite(out.text(), m_reader.element(6), 2, 0, ", ");
-            out.endLine();
+            m_reader.AppendSplitComposite(out.pending(), m_reader.element(6), 2, 0, ", ");
+            out.end();
         }
         out.line("    Position in Transaction Set (CTX03): ", m_reader.element(3));
         return;
@@ -455,11 +456,11 @@ void AcknowledgmentWalk::reportCtx()
             }
         }
         out << (firstLine ? "  Business Unit Identifier (CTX01):      " : "                                         ");
-        m_reader.AppendSplitComposite(out.text(), piece, 2, 0, ": ");
+        m_reader.AppendSplitComposite(out.pending(), piece, 2, 0, ": ");
         if (firstLine) {
             out << "  (ANSI-" << m_ak201 << ")";
         }
-        out.endLine();
+        out.end();
         firstLine = false;
     } while (!rest.empty());
 }
@@ -481,19 +482,19 @@ void AcknowledgmentWalk::handleAk9()
     if (m_out == nullptr) {
         return;
     }
-    ReportTextBuffer& out = *m_out;
-    out.emptyLine();
+    ReportText& out = *m_out;
+    out.blankLine();
     const StatusText status = AcknowledgmentStatusText(code, true);
     out.line("Functional Group Status (AK901):         ", status.text);
     if (!status.explanation.empty()) {
         out.line("  ", status.explanation);
     }
-    out.emptyLine();
+    out.blankLine();
     out.line("Transaction Sets Included (AK902):       ", std::to_string(included));
     out.line("Transaction Sets Received (AK903):       ", std::to_string(received));
     out.line("Transaction Sets Accepted (AK904):       ", std::to_string(accepted));
     if (m_reader.elementCount() > 5) {
-        out.emptyLine();
+        out.blankLine();
         out.line("Functional Group Syntax Errors (AK905-AK909):");
     }
     reportSyntaxErrors(5, 9, GroupSyntaxErrorLines,
@@ -504,7 +505,7 @@ void AcknowledgmentWalk::reportSyntaxErrors(int first, int last,
                                             std::span<const std::string_view> (*linesOf)(std::string_view, CodeContext),
                                             std::string_view unknownCode)
 {
-    ReportTextBuffer& out = *m_out;
+    ReportText& out = *m_out;
     for (int i = first; i <= last; ++i) {
         const std::string_view code = m_reader.element(i);
         if (code.empty()) {
@@ -512,7 +513,7 @@ void AcknowledgmentWalk::reportSyntaxErrors(int first, int last,
         }
         const auto lines = linesOf(code, codeContext());
         if (lines.empty()) {
-            out.emptyLine();
+            out.blankLine();
             out.line(unknownCode);
         }
         for (std::string_view line : lines) {
@@ -521,29 +522,29 @@ void AcknowledgmentWalk::reportSyntaxErrors(int first, int last,
     }
 }
 
-void WriteInterchangeAckBlock(ReportTextBuffer& out, const InterchangeAck& ack)
+void WriteInterchangeAckBlock(ReportText& out, const InterchangeAck& ack)
 {
     out.line("Interchange Control No. (TA101):      ", ack.controlNumber);
     out.line("Interchange Date/Time (TA102/03):     ", DisplayDateTime(ack.date, ack.time));
-    out.emptyLine();
+    out.blankLine();
     const std::string_view ackText = InterchangeAckCodeText(ack.ackCode);
     if (!ackText.empty()) {
         out.line("Interchange Ack Code (TA104):         ", ackText);
     } else {
         out << "Interchange Ack Code (TA104):         " << ack.ackCode << " - Unknown Acknowledgment Code";
-        out.endLine();
+        out.end();
     }
-    out.emptyLine();
+    out.blankLine();
     out.line("Interchange Note Code (TA105):");
     const auto notes = InterchangeNoteLines(ack.noteCode);
     if (notes.empty()) {
         out << "   " << ack.noteCode << " - Unknown Interchange Note Code";
-        out.endLine();
+        out.end();
     }
     for (std::string_view note : notes) {
         out.line(note);
     }
-    out.emptyLine();
+    out.blankLine();
 }
 
 } // namespace
@@ -595,7 +596,7 @@ int CreateAcknowledgmentListing(const ReportRequest& request)
 int GenerateAcknowledgmentReport(const ReportRequest& request)
 {
     // An interchange acknowledgment without functional groups gets a block of its own at the end.
-    const auto finish = [](const AcknowledgmentWalk& walk, ReportTextBuffer& out) {
+    const auto finish = [](const AcknowledgmentWalk& walk, ReportText& out) {
         if (walk.ta1Taken() && !walk.faGroupSeen()) {
             WriteInterchangeAckBlock(out, walk.interchangeAck());
         }
@@ -626,5 +627,24 @@ int MatchAcknowledgmentClaimType(const ReportRequest& request)
     }
     return kStatusNoCustomMatch;
 }
+
+namespace {
+
+constexpr ReportFormat AcknowledgmentFormat(std::string_view name)
+{
+    return {name,
+            kTypeAnsi99x,
+            CreateAcknowledgmentListing,
+            GenerateAcknowledgmentReport,
+            MatchAcknowledgmentClaimType,
+            AnswerSuccess,
+            OutputFailure::AnswerStatus};
+}
+
+} // namespace
+
+constinit const ReportFormat kAnsi997Format = AcknowledgmentFormat("ANSI_997");
+constinit const ReportFormat kAnsi999Format = AcknowledgmentFormat("ANSI_999");
+constinit const ReportFormat kAnsi99xFormat = AcknowledgmentFormat("ANSI_99X");
 
 } // namespace talmere::ansi99x

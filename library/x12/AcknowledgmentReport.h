@@ -3,7 +3,7 @@
 // ANSI_997, ANSI_999 and ANSI_99X: functional acknowledgments (997 and 999 transaction sets) and interchange
 // acknowledgments (TA1) that payers return for submitted claim batches.
 
-#include "library/ReportRequest.h"
+#include "library/frame/ReportFormat.h"
 #include "library/x12/X12SegmentReader.h"
 
 #include <cstdint>
@@ -11,6 +11,11 @@
 #include <string>
 
 namespace talmere::ansi99x {
+
+// ANSI_997, ANSI_999 and ANSI_99X: three names of one format.
+extern const ReportFormat kAnsi997Format;
+extern const ReportFormat kAnsi999Format;
+extern const ReportFormat kAnsi99xFormat;
 
 // What the listing and the claim-type match know of one acknowledgment file.
 struct THeaderInfo {

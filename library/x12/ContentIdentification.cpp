@@ -2,8 +2,9 @@
 
 #include "common/ReportLibraryInterface.h"
 #include "common/TextUtil.h"
-#include "library/FieldLists.h"
-#include "library/ReportWriting.h"
+#include "library/frame/ColumnTable.h"
+#include "library/frame/FieldLists.h"
+#include "library/frame/ListingDriver.h"
 #include "library/x12/X12Reports.h"
 #include "library/x12/X12SegmentReader.h"
 
@@ -252,5 +253,19 @@ int MatchX12Content(const ReportRequest& request)
         return kStatusNoCustomMatch;
     }
 }
+
+namespace {
+
+// An action type has no listing or report of its own; its custom match test is the content identification.
+constexpr ReportFormat ActionFormat(std::string_view name, int typeId)
+{
+    return {name, typeId, AnswerSuccess, AnswerSuccess, MatchX12Content, AnswerSuccess, OutputFailure::AnswerStatus};
+}
+
+} // namespace
+
+constinit const ReportFormat kCopyFormat = ActionFormat("COPY", kTypeCopy);
+constinit const ReportFormat kMoveFormat = ActionFormat("MOVE", kTypeMove);
+constinit const ReportFormat kDeleteFormat = ActionFormat("DELETE", kTypeDelete);
 
 } // namespace talmere::x12ident

@@ -5,13 +5,18 @@
 // for the claim type named by Param2, and, where the configured intermediary requires it, from the right
 // sender or to the right receiver.
 
-#include "library/ReportRequest.h"
+#include "library/frame/ReportFormat.h"
 
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace talmere::x12ident {
+
+// The action types COPY, MOVE and DELETE.
+extern const ReportFormat kCopyFormat;
+extern const ReportFormat kMoveFormat;
+extern const ReportFormat kDeleteFormat;
 
 // The segments examined: the first 300 of the file.
 inline constexpr int kSegmentsExamined = 300;

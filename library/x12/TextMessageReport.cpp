@@ -2,7 +2,8 @@
 
 #include "common/ReportLibraryInterface.h"
 #include "common/TextUtil.h"
-#include "library/x12/ReportTextBuffer.h"
+#include "library/frame/ColumnTable.h"
+#include "library/frame/ReportText.h"
 #include "library/x12/X12Reports.h"
 
 namespace talmere::ansi864 {
@@ -28,7 +29,7 @@ bool EndsSet(const X12SegmentReader& reader)
 // One pass over a message file, shared by the scan (summary only) and the report (which writes as it goes).
 class TextMessageWalk {
 public:
-    TextMessageWalk(X12SegmentReader& reader, ReportTextBuffer* out) : m_reader(reader), m_out(out) {}
+    TextMessageWalk(X12SegmentReader& reader, ReportText* out) : m_reader(reader), m_out(out) {}
 
     int run();
     THeaderInfo& info() { return m_info; }
@@ -46,13 +47,13 @@ private:
     void formFeed()
     {
         if (m_out != nullptr) {
-            m_out->text() += kFormFeed;
+            m_out->pending() += kFormFeed;
         }
     }
     int skipPast(std::string_view name);
 
     X12SegmentReader& m_reader;
-    ReportTextBuffer* m_out;
+    ReportText* m_out;
     THeaderInfo m_info;
     bool m_txGroupSeen = false;
     bool m_setSeen = false;
@@ -244,7 +245,7 @@ int TextMessageWalk::reportSet()
 
 void TextMessageWalk::writeMessageLine()
 {
-    std::string& text = m_out->text();
+    std::string& text = m_out->pending();
     const std::string control = AsciiUpper(m_reader.element(2));
     if (control == "AA") {
         int count = 1;
@@ -253,21 +254,21 @@ void TextMessageWalk::writeMessageLine()
             count = value && *value >= 0 ? std::min(*value, kMaxLineAdvance) : 1;
         }
         for (int i = 0; i < count; ++i) {
-            m_out->endLine();
+            m_out->end();
         }
     } else if (control == "AT") {
-        m_out->endLine();
-        m_out->endLine();
-        m_out->endLine();
+        m_out->end();
+        m_out->end();
+        m_out->end();
     } else if (control == "DS") {
-        m_out->endLine();
-        m_out->endLine();
+        m_out->end();
+        m_out->end();
     } else if (control == "NP") {
         text += kFormFeed;
     } else if (control != "LC" && control != "NS") {
-        m_out->endLine();
+        m_out->end();
     }
-    m_out->text() += m_reader.element(1);
+    m_out->pending() += m_reader.element(1);
 }
 
 bool TextMessageWalk::summaryDateTime(X12Date& date, X12Time& time) const
@@ -333,8 +334,12 @@ int CreateTextMessageListing(const ReportRequest& request)
 int GenerateTextMessageReport(const ReportRequest& request)
 {
     // A complete report ends its last line.
-    const auto finish = [](const TextMessageWalk&, ReportTextBuffer& out) { out.endLine(); };
+    const auto finish = [](const TextMessageWalk&, ReportText& out) { out.end(); };
     return GenerateX12Report<TextMessageWalk>(request, X12ReaderVariant::TextMessage, finish);
 }
+
+constinit const ReportFormat kAnsi864Format{
+    "ANSI_864",          kTypeAnsi864,  CreateTextMessageListing,   GenerateTextMessageReport,
+    AnswerNoCustomMatch, AnswerSuccess, OutputFailure::AnswerStatus};
 
 } // namespace talmere::ansi864

@@ -3,13 +3,16 @@
 // ANSI_864: X12 864 text messages, free-form text that a payer or clearinghouse sends, one line per MSG
 // segment, grouped into messages by MIT segments.
 
-#include "library/ReportRequest.h"
+#include "library/frame/ReportFormat.h"
 #include "library/x12/X12SegmentReader.h"
 
 #include <filesystem>
 #include <string>
 
 namespace talmere::ansi864 {
+
+// ANSI_864.
+extern const ReportFormat kAnsi864Format;
 
 // What the listing knows of one message file.
 struct THeaderInfo {

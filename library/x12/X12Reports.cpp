@@ -1,8 +1,6 @@
 #include "library/x12/X12Reports.h"
 
 #include "common/DayDate.h"
-#include "common/TextUtil.h"
-#include "library/Formatting.h"
 
 #include <system_error>
 
@@ -33,16 +31,7 @@ std::string X12ListingLine(const X12Date& date, const X12Time& time, std::string
     when.day = date.day;
     when.hour = time.hour;
     when.minute = time.minute;
-    const std::string upperName = AsciiUpper(name);
-    std::string line = JoinListingFields(
-        {FormatSortDate(when), FormatSortTime(when), upperName, FormatDisplayDate(when), FormatDisplayTime(when)});
-    for (std::string_view field : fields) {
-        line += '|';
-        line += field;
-    }
-    line += '|';
-    line += upperName;
-    return line;
+    return ListingLine(when, ListingTime::HoursMinutes, name, fields);
 }
 
 } // namespace talmere

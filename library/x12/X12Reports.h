@@ -6,9 +6,10 @@
 // once and answers a status; what a format does with its walk stays with the format.
 
 #include "common/ReportLibraryInterface.h"
-#include "library/ReportRequest.h"
-#include "library/ReportWriting.h"
-#include "library/x12/ReportTextBuffer.h"
+#include "library/frame/ListingDriver.h"
+#include "library/frame/ReportFormat.h"
+#include "library/frame/ReportRequest.h"
+#include "library/frame/ReportText.h"
 #include "library/x12/X12SegmentReader.h"
 
 #include <exception>
@@ -54,10 +55,10 @@ int ScanX12File(X12SegmentReader& reader, const std::filesystem::path& file, Jud
     }
 }
 
-// The report of the request's file: 3 when it is missing, 5 when the output cannot be created; otherwise the
-// file is walked with report text, a read failure fails the report, and finish(walk, out) ends a report that
-// did not fail. A failed report keeps what was written before the failure. Raises ReportOutputError when the
-// output cannot be written.
+// The report of the request's file: 3 when it is missing, what CreateReportOutput answers when the output cannot
+// be created (5 for the X12 formats); otherwise the file is walked with report text, a read failure fails the report,
+// and finish(walk, out) ends a report that did not fail. A failed report keeps what was written before the failure.
+// Raises ReportOutputError when the output cannot be written.
 template <typename Walk, typename Finish>
 int GenerateX12Report(const ReportRequest& request, X12ReaderVariant variant, Finish finish)
 {
@@ -66,15 +67,15 @@ int GenerateX12Report(const ReportRequest& request, X12ReaderVariant variant, Fi
         return kStatusFileMissing;
     }
     ReportOutputFile output;
-    if (!output.create(request.outputPath())) {
-        return kStatusCannotCreateOutput;
+    if (const int status = CreateReportOutput(output, request); status != kStatusSuccess) {
+        return status;
     }
     X12SegmentReader reader(variant);
     if (!reader.open(file)) {
         output.close();
         return reader.FailNotValid(kX12Unexpected);
     }
-    ReportTextBuffer out(output);
+    ReportText out(output);
     Walk walk(reader, &out);
     int status = walk.run();
     if (status == 0 && reader.readFailed()) {
@@ -95,8 +96,7 @@ using X12ListingLineBuilder = int (*)(X12SegmentReader& reader, const std::files
 // The directory listing of the request, every file read with one reader of the variant.
 int CreateX12Listing(const ReportRequest& request, X12ReaderVariant variant, X12ListingLineBuilder buildLine);
 
-// A listing line of an X12 type: the sort date and time, the name in upper case, the display date and time,
-// the format's own fields, and the name in upper case again, joined as JoinListingFields joins them.
+// A listing line of an X12 type (ListingLine, with hours and minutes) dated by the file's X12 date and time.
 std::string X12ListingLine(const X12Date& date, const X12Time& time, std::string_view name,
                            std::initializer_list<std::string_view> fields);
 

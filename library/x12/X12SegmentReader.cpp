@@ -1,7 +1,7 @@
 #include "library/x12/X12SegmentReader.h"
 
 #include "common/DayDate.h"
-#include "library/StatusMessages.h"
+#include "library/frame/StatusMessages.h"
 
 #include <algorithm>
 #include <cstring>

@@ -5,7 +5,7 @@
 // ends, control characters, bytes above 126) are passed over wherever they occur. Failures are status 98
 // with a readable process-error text.
 
-#include "library/ReportFiles.h"
+#include "library/frame/ReportFiles.h"
 
 #include <array>
 #include <cstdint>

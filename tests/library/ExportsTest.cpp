@@ -1,7 +1,7 @@
 // The library as the program sees it: loaded from its file for each call, called with real request records.
 
 #include "common/ReportLibraryInterface.h"
-#include "library/StatusMessages.h"
+#include "library/frame/StatusMessages.h"
 #include "platform/DynamicLibrary.h"
 #include "tests/support/TestSupport.h"
 

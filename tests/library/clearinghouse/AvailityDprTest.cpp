@@ -1,7 +1,7 @@
 // Availity DPR reports: listing, report, claim selection and the DPR value rules.
 
 #include "library/clearinghouse/AvailityDpr.h"
-#include "tests/library/clearinghouse/ReportCalls.h"
+#include "tests/library/LibraryTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Availity EBR reports: listing, report and claim selection through the built library.
 
-#include "tests/library/clearinghouse/ReportCalls.h"
+#include "tests/library/LibraryTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Alabama Medicaid BRF files: listing, report, claim selection and the fixed-width record.
 
 #include "library/payers/AlabamaMedicaidBrfRecords.h"
-#include "tests/library/clearinghouse/ReportCalls.h"
+#include "tests/library/LibraryTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 // carriage-control report, and the BCBSMN_2_TEXT listing.
 
 #include "library/payers/BcbsmnReport.h"
-#include "library/OperatingSystem.h"
-#include "tests/library/clearinghouse/ReportCalls.h"
+#include "library/frame/OperatingSystem.h"
+#include "tests/library/LibraryTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -34,7 +34,7 @@ protected:
             r.CenturyDatePivotYear = pivot;
             return r;
         }();
-        const ReportRequest request(record, ReadCallSettings(record));
+        const ReportRequest request(record, ReadCallSettings(record), kBcbsmnTextFormat);
         std::string line;
         EXPECT_EQ(BuildBcbsmnListingLine(m_folder / name, name, request, line), kStatusSuccess);
         return line;

@@ -1,6 +1,6 @@
 // BCBSTX line-printer reports: listed like text reports, shown with their page breaks.
 
-#include "tests/library/clearinghouse/ReportCalls.h"
+#include "tests/library/LibraryTestSupport.h"
 
 #include <gtest/gtest.h>
 

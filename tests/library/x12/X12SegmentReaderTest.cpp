@@ -2,7 +2,7 @@
 // their limits and failure texts, the envelope-stop rules, and the segment list loader.
 
 #include "library/x12/X12SegmentReader.h"
-#include "library/StatusMessages.h"
+#include "library/frame/StatusMessages.h"
 #include "tests/library/x12/X12TestSupport.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "library/ReportRequest.h"
+#include "library/frame/ReportRequest.h"
 
 #include "common/IniFile.h"
 #include "common/PathNoCase.h"

@@ -1,9 +1,9 @@
 #pragma once
 
-// Report types whose files are already readable text: listed by file date with the type's description,
-// reported by copying the file unchanged.
+// Reports whose files are already readable text (the TEXT format, and payer formats that are listed or reported
+// the same way): listed by file date with the format's description, reported by copying the file unchanged.
 
-#include "library/ReportRequest.h"
+#include "library/frame/ReportRequest.h"
 
 #include <filesystem>
 #include <string>
@@ -15,7 +15,8 @@ int CreateTextListing(const ReportRequest& request);
 // The listing line of one file of a text type; never rejects a file.
 int BuildTextListingLine(const std::filesystem::path& file, std::string_view name, const ReportRequest& request,
                          std::string& line);
-// The report of a text type: the file copied byte for byte.
+// The report of a text type: the file copied byte for byte. A copy that fails is a report file that could not
+// be created (ReportOutputNotCreated).
 int CopyTextReport(const ReportRequest& request);
 
 } // namespace talmere

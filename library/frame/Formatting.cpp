@@ -1,4 +1,4 @@
-#include "library/Formatting.h"
+#include "library/frame/Formatting.h"
 
 #include <algorithm>
 #include <cstdio>

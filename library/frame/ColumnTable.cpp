@@ -1,4 +1,4 @@
-#include "library/ColumnTable.h"
+#include "library/frame/ColumnTable.h"
 
 namespace talmere {
 

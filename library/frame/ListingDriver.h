@@ -1,10 +1,11 @@
 #pragma once
 
-// The machinery every report handler shares: the request path check, the directory listing driver and its
-// line list, the labelled-line writers and the report line width.
+// The request path check and the directory listing driver that every format's listing runs through, with its
+// sorted line list and the layout of a listing line.
 
-#include "library/ReportFiles.h"
-#include "library/ReportRequest.h"
+#include "common/DayDate.h"
+#include "library/frame/ReportFiles.h"
+#include "library/frame/ReportRequest.h"
 
 #include <filesystem>
 #include <functional>
@@ -40,6 +41,17 @@ private:
 // Joins listing fields with "|", as the program reads them back.
 std::string JoinListingFields(std::initializer_list<std::string_view> fields);
 
+// How a listing line shows the time of its file.
+enum class ListingTime {
+    HoursMinutes, // "hh:mm"
+    WithSeconds,  // "hh:mm:ss"
+};
+
+// The usual listing line of a file: the sort date and time, the name in capitals, the display date and time,
+// the format's own fields, and the name in capitals again.
+std::string ListingLine(const DateTimeParts& time, ListingTime shown, std::string_view name,
+                        std::initializer_list<std::string_view> fields);
+
 // A type's listing line builder: turns the named files of one folder into listing lines, saves them to the
 // request's output path and answers the first non-zero status of a file it could not list (0 when all were
 // listed).
@@ -59,20 +71,5 @@ int BuildListingLines(const std::filesystem::path& folder, const std::vector<std
 // begins with the archive prefix; always status 0) or the one file of the request (the builder's status).
 int WriteDirectoryListing(const ReportRequest& request, const ListingBuilder& buildLines);
 int WriteDirectoryListing(const ReportRequest& request, const ListingLineBuilder& buildLine);
-
-// "label" left-justified in exactly labelWidth characters, then the value, then CR LF.
-void WriteLabelLine(ReportOutputFile& out, int labelWidth, std::string_view label, std::string_view value);
-
-// Like WriteLabelLine, with the value wrapped at spaces into pieces of at most wrapWidth characters; further
-// pieces stand on lines of their own, indented by labelWidth spaces.
-void WriteWrappedLabelLine(ReportOutputFile& out, int labelWidth, int wrapWidth, std::string_view label,
-                           std::string_view value);
-// The pieces WriteWrappedLabelLine writes, one per line.
-std::vector<std::string> WrapValue(std::string_view value, int wrapWidth);
-
-// Characters per report line for a point size and orientation ("PORTRAIT", or anything else for landscape).
-int ReportLineWidth(int pointSize, std::string_view orientation);
-// The same for the point size as the request carries it (decimal text; anything else counts as no size).
-int ReportLineWidth(std::string_view pointSize, std::string_view orientation);
 
 } // namespace talmere

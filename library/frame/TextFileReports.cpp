@@ -1,11 +1,12 @@
-#include "library/TextReport.h"
+#include "library/frame/TextFileReports.h"
 
 #include "common/ReportLibraryInterface.h"
 #include "common/TextUtil.h"
-#include "library/Formatting.h"
-#include "library/OperatingSystem.h"
-#include "library/ReportFiles.h"
-#include "library/ReportWriting.h"
+#include "library/frame/Formatting.h"
+#include "library/frame/ListingDriver.h"
+#include "library/frame/OperatingSystem.h"
+#include "library/frame/ReportFiles.h"
+#include "library/frame/ReportFormat.h"
 
 #include <system_error>
 
@@ -15,11 +16,8 @@ int BuildTextListingLine(const std::filesystem::path& file, std::string_view nam
                          std::string& line)
 {
     const DateTimeParts time = FileDateTimeOrNow(file);
-    const std::string upperName = AsciiUpper(name);
-    const std::string date = FormatDisplayDate(time);
-    const std::string description = std::string(request.reportDesc()) + " - " + date;
-    line = JoinListingFields(
-        {FormatSortDate(time), FormatSortTime(time), upperName, date, FormatDisplayTime(time), description, upperName});
+    const std::string description = std::string(request.reportDesc()) + " - " + FormatDisplayDate(time);
+    line = ListingLine(time, ListingTime::HoursMinutes, name, {description});
     return kStatusSuccess;
 }
 
@@ -35,7 +33,7 @@ int CopyTextReport(const ReportRequest& request)
     if (source.empty() || !std::filesystem::is_regular_file(source, error)) {
         return kStatusFileMissing;
     }
-    return CopyFileReplacing(source, request.outputPath()) ? kStatusSuccess : kStatusCannotCreateOutput;
+    return CopyFileReplacing(source, request.outputPath()) ? kStatusSuccess : ReportOutputNotCreated(request);
 }
 
 } // namespace talmere

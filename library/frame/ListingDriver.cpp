@@ -1,8 +1,9 @@
-#include "library/ReportWriting.h"
+#include "library/frame/ListingDriver.h"
 
 #include "common/PathNoCase.h"
 #include "common/ReportLibraryInterface.h"
 #include "common/TextUtil.h"
+#include "library/frame/Formatting.h"
 
 #include <algorithm>
 #include <system_error>
@@ -71,6 +72,22 @@ std::string JoinListingFields(std::initializer_list<std::string_view> fields)
     return line;
 }
 
+std::string ListingLine(const DateTimeParts& time, ListingTime shown, std::string_view name,
+                        std::initializer_list<std::string_view> fields)
+{
+    const std::string upperName = AsciiUpper(name);
+    std::string line =
+        JoinListingFields({FormatSortDate(time), FormatSortTime(time), upperName, FormatDisplayDate(time),
+                           shown == ListingTime::WithSeconds ? FormatLongTime(time) : FormatDisplayTime(time)});
+    for (std::string_view field : fields) {
+        line += '|';
+        line += field;
+    }
+    line += '|';
+    line += upperName;
+    return line;
+}
+
 int BuildListingLines(const std::filesystem::path& folder, const std::vector<std::string>& names,
                       const ReportRequest& request, const ListingLineBuilder& buildLine)
 {
@@ -132,75 +149,6 @@ int WriteDirectoryListing(const ReportRequest& request, const ListingLineBuilder
     return WriteDirectoryListing(
         request, [&buildLine](const std::filesystem::path& folder, const std::vector<std::string>& names,
                               const ReportRequest& r) { return BuildListingLines(folder, names, r, buildLine); });
-}
-
-void WriteLabelLine(ReportOutputFile& out, int labelWidth, std::string_view label, std::string_view value)
-{
-    const std::size_t width = labelWidth > 0 ? static_cast<std::size_t>(labelWidth) : 0;
-    std::string line(label.substr(0, width));
-    line.resize(width, ' ');
-    line += value;
-    out.writeLine(line);
-}
-
-std::vector<std::string> WrapValue(std::string_view value, int wrapWidth)
-{
-    // A width below one could never make progress.
-    const std::size_t width = wrapWidth > 0 ? static_cast<std::size_t>(wrapWidth) : 1;
-    std::vector<std::string> pieces;
-    std::string_view rest = TrimBlanks(value);
-    while (!rest.empty()) {
-        std::string_view piece;
-        if (rest.size() > width) {
-            // The last space among the first width + 1 characters.
-            const std::size_t space = rest.substr(0, width + 1).rfind(' ');
-            if (space != std::string_view::npos) {
-                piece = rest.substr(0, space);
-                rest = TrimBlanks(rest.substr(space + 1));
-            } else {
-                piece = rest.substr(0, width);
-                rest = TrimBlanks(rest.substr(width));
-            }
-        } else {
-            piece = rest;
-            rest = {};
-        }
-        if (!piece.empty()) {
-            pieces.emplace_back(piece);
-        }
-    }
-    return pieces;
-}
-
-void WriteWrappedLabelLine(ReportOutputFile& out, int labelWidth, int wrapWidth, std::string_view label,
-                           std::string_view value)
-{
-    const std::vector<std::string> pieces = WrapValue(value, wrapWidth);
-    WriteLabelLine(out, labelWidth, label, pieces.empty() ? std::string_view{} : std::string_view(pieces.front()));
-    const std::string indent(labelWidth > 0 ? static_cast<std::size_t>(labelWidth) : 0, ' ');
-    for (std::size_t i = 1; i < pieces.size(); ++i) {
-        out.writeLine(indent + pieces[i]);
-    }
-}
-
-int ReportLineWidth(int pointSize, std::string_view orientation)
-{
-    const bool portrait = orientation == "PORTRAIT";
-    if (pointSize >= 4 && pointSize <= 7) {
-        return portrait ? 90 : 136;
-    }
-    if (pointSize == 8) {
-        return portrait ? 78 : 112;
-    }
-    if (pointSize == 11 || pointSize == 12) {
-        return portrait ? 44 : 68;
-    }
-    return portrait ? 58 : 84;
-}
-
-int ReportLineWidth(std::string_view pointSize, std::string_view orientation)
-{
-    return ReportLineWidth(ParseInteger(TrimBlanks(pointSize)).value_or(0), orientation);
 }
 
 } // namespace talmere

@@ -1,4 +1,4 @@
-#include "library/StatusMessages.h"
+#include "library/frame/StatusMessages.h"
 
 #include "common/ReportLibraryInterface.h"
 

@@ -1,4 +1,4 @@
-#include "library/ReportFiles.h"
+#include "library/frame/ReportFiles.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,4 +1,5 @@
-#include "library/ReportWriting.h"
+#include "library/frame/ReportText.h"
+#include "library/frame/ListingDriver.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -14,29 +15,65 @@ std::string Written(Write write)
     test::TempFolder folder;
     ReportOutputFile out;
     EXPECT_TRUE(out.create(folder / "report.txt"));
-    write(out);
+    ReportText text(out);
+    write(text);
+    text.flush();
     out.close();
     return test::ReadFile(folder / "report.txt");
 }
 
 } // namespace
 
-TEST(WriteLabelLine, PadsOrCutsTheLabelToItsWidth)
+TEST(ReportText, LabelsAndValuesArePaddedOrCutToTheirWidths)
 {
-    EXPECT_EQ(Written([](ReportOutputFile& out) { WriteLabelLine(out, 10, "Payer:", "BCBS  "); }),
-              "Payer:    BCBS  \r\n");
-    EXPECT_EQ(Written([](ReportOutputFile& out) { WriteLabelLine(out, 4, "Submitter:", "X"); }), "SubmX\r\n");
-    EXPECT_EQ(Written([](ReportOutputFile& out) { WriteLabelLine(out, 3, "", ""); }), "   \r\n");
+    EXPECT_EQ(Written([](ReportText& text) { text.start("Payer:", 10).text("BCBS  ").end(); }), "Payer:    BCBS  \r\n");
+    EXPECT_EQ(Written([](ReportText& text) { text.start("Submitter:", 4).text("X").end(); }), "SubmX\r\n");
+    EXPECT_EQ(Written([](ReportText& text) { text.start("", 3).end(); }), "   \r\n");
+    EXPECT_EQ(Written([](ReportText& text) { text.start("ignored", 0).left("abc", 5).right("12", 4).spaces(2).end(); }),
+              "abc    12  \r\n");
+    EXPECT_EQ(Written([](ReportText& text) { text.left("abcdef", 3).right("123456", 2).end(); }), "abc12\r\n");
+    EXPECT_EQ(Written([](ReportText& text) {
+                  text << "a"
+                       << "b";
+                  text.pending() += 'c';
+                  text.line("Label: ", "value");
+                  text.line("plain");
+                  text.blankLine();
+              }),
+              "abcLabel: value\r\nplain\r\n\r\n");
 }
 
-TEST(WriteWrappedLabelLine, BreaksAtTheLastSpaceThatFits)
+TEST(ReportText, WrappedValuesBreakAtTheLastSpaceThatFits)
 {
-    EXPECT_EQ(Written([](ReportOutputFile& out) { WriteWrappedLabelLine(out, 20, 10, "Message", "abcd efgh ijkl"); }),
+    EXPECT_EQ(Written([](ReportText& text) { text.wrapped(20, 10, "Message", "abcd efgh ijkl"); }),
               "Message             abcd efgh\r\n"
               "                    ijkl\r\n");
 }
 
-TEST(WriteWrappedLabelLine, CutsWordsLongerThanTheWidthAndTrimsTheRest)
+TEST(ReportText, ReachesTheFileWhetherTheTextIsFlushedInPiecesOrAtTheEnd)
+{
+    // Far more than one piece: what goes to the file on the way and what is flushed at the end join up.
+    std::string expected;
+    const std::string written = Written([&expected](ReportText& text) {
+        for (int i = 0; i < 20000; ++i) {
+            const std::string line = "line " + std::to_string(i);
+            text.line(line);
+            expected += line + "\r\n";
+        }
+    });
+    EXPECT_EQ(written.size(), expected.size());
+    EXPECT_TRUE(written == expected);
+}
+
+TEST(ReportText, AFileThatCannotBeWrittenIsAnError)
+{
+    ReportOutputFile closed;
+    ReportText text(closed);
+    text.line("lost");
+    EXPECT_THROW(text.flush(), ReportOutputError);
+}
+
+TEST(WrapValue, CutsWordsLongerThanTheWidthAndTrimsTheRest)
 {
     EXPECT_EQ(WrapValue("  abcdefghijklmnop qr\t", 6), (std::vector<std::string>{"abcdef", "ghijkl", "mnop", "qr"}));
     // A space just past the width still counts: the piece is the full width.
@@ -46,14 +83,13 @@ TEST(WriteWrappedLabelLine, CutsWordsLongerThanTheWidthAndTrimsTheRest)
     EXPECT_EQ(WrapValue("exactly10!", 10), (std::vector<std::string>{"exactly10!"}));
 }
 
-TEST(WriteWrappedLabelLine, AnEmptyOrBlankValueWritesTheLabelAlone)
+TEST(WrapValue, AnEmptyOrBlankValueWritesTheLabelAlone)
 {
-    EXPECT_EQ(Written([](ReportOutputFile& out) { WriteWrappedLabelLine(out, 8, 10, "Note:", " \x01\t "); }),
-              "Note:   \r\n");
+    EXPECT_EQ(Written([](ReportText& text) { text.wrapped(8, 10, "Note:", " \x01\t "); }), "Note:   \r\n");
     EXPECT_TRUE(WrapValue("", 5).empty());
 }
 
-TEST(WriteWrappedLabelLine, AWidthBelowOneStillEnds)
+TEST(WrapValue, AWidthBelowOneStillEnds)
 {
     EXPECT_EQ(WrapValue("abc", 0), (std::vector<std::string>{"a", "b", "c"}));
     EXPECT_EQ(WrapValue("ab", -5), (std::vector<std::string>{"a", "b"}));
@@ -71,9 +107,6 @@ TEST(ReportLineWidth, FollowsThePointSizeAndOrientation)
     // Only the exact word selects portrait.
     EXPECT_EQ(ReportLineWidth(10, "portrait"), 84);
     EXPECT_EQ(ReportLineWidth(10, ""), 84);
-    EXPECT_EQ(ReportLineWidth("8", "PORTRAIT"), 78);
-    EXPECT_EQ(ReportLineWidth("x8", "PORTRAIT"), 58);
-    EXPECT_EQ(ReportLineWidth("", "LANDSCAPE"), 84);
 }
 
 TEST(JoinListingFields, SeparatesWithBarsOnlyBetweenFields)

@@ -9,6 +9,8 @@
 
 namespace talmere {
 
+struct ReportFormat;
+
 // The values every request export takes from the record (and TALMERE.INI) before it looks at anything else.
 struct CallSettings {
     std::string iniFolder;    // InstallDirectory, where TALMERE.INI lives
@@ -19,16 +21,18 @@ struct CallSettings {
 // Reads the per-call settings of a request; the INI file is read afresh on every call.
 CallSettings ReadCallSettings(const TReportViewerRequest& record);
 
-// One request as a handler sees it: the caller's record and the settings of this call.
+// One request as a handler sees it: the caller's record, the settings of this call and the format that the
+// record names.
 class ReportRequest {
 public:
-    ReportRequest(const TReportViewerRequest& record, CallSettings settings)
-        : m_record(record), m_settings(std::move(settings))
+    ReportRequest(const TReportViewerRequest& record, CallSettings settings, const ReportFormat& format)
+        : m_record(record), m_settings(std::move(settings)), m_format(format)
     {
     }
 
     const TReportViewerRequest& record() const { return m_record; }
     const CallSettings& settings() const { return m_settings; }
+    const ReportFormat& format() const { return m_format; }
 
     std::string_view reportFormat() const { return FieldText(m_record.ReportFormat); }
     std::string_view reportDesc() const { return FieldText(m_record.ReportDesc); }
@@ -48,6 +52,7 @@ public:
 private:
     const TReportViewerRequest& m_record;
     CallSettings m_settings;
+    const ReportFormat& m_format;
 };
 
 } // namespace talmere

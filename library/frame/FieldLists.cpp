@@ -1,4 +1,4 @@
-#include "library/FieldLists.h"
+#include "library/frame/FieldLists.h"
 
 namespace talmere {
 

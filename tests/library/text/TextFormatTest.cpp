@@ -1,9 +1,8 @@
-// The directory listing driver and the listing lines of text report types.
+// The TEXT format: files listed by their date with the type's description, and reported as they are.
 
+#include "library/text/TextFormat.h"
 #include "common/ReportLibraryInterface.h"
-#include "library/OperatingSystem.h"
-#include "library/ReportWriting.h"
-#include "library/TextReport.h"
+#include "library/frame/OperatingSystem.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +12,77 @@ using test::CallBuiltLibrary;
 using test::MakeRequest;
 using test::ReadFile;
 using test::WriteFile;
+
+namespace {
+
+ReportLibraryCall GenerateReport(std::string_view format, const std::filesystem::path& report,
+                                 const std::filesystem::path& output)
+{
+    TReportViewerRequest request = MakeRequest(format);
+    SetFieldText(request.ReportPath, report.string());
+    SetFieldText(request.OutputPath, output.string());
+    return CallBuiltLibrary(kGenerateReportFile, request);
+}
+
+} // namespace
+
+TEST(TextReport, IsAByteForByteCopyForBothTextTypes)
+{
+    test::TempFolder folder;
+    // Nothing in the content is interpreted: not Ctrl-Z, NUL, bare carriage returns nor form feeds.
+    const std::string content("PAGE 1\r\n\fPAGE 2\rstill page 2\n\x1A\0tail \xE9\xFF", 36);
+    test::WriteFile(folder / "report.txt", content);
+    for (const char* format : {"TEXT", "BCBSMN_2_TEXT"}) {
+        const std::filesystem::path output = folder / (std::string(format) + ".out");
+        EXPECT_EQ(GenerateReport(format, folder / "report.txt", output).status, kStatusSuccess);
+        EXPECT_EQ(test::ReadFile(output), content) << format;
+    }
+}
+
+TEST(TextReport, AnEmptyFileGivesAnEmptyReport)
+{
+    test::TempFolder folder;
+    test::WriteFile(folder / "empty.txt", "");
+    test::WriteFile(folder / "TALMRTMP.TXT", "report of an earlier call");
+    EXPECT_EQ(GenerateReport("TEXT", folder / "empty.txt", folder / "TALMRTMP.TXT").status, kStatusSuccess);
+    EXPECT_EQ(test::ReadFile(folder / "TALMRTMP.TXT"), "");
+}
+
+TEST(TextReport, TheReportFileIsFoundWithoutRegardToCase)
+{
+    test::TempFolder folder;
+    test::WriteFile(folder / "tx240307.001", "content");
+    EXPECT_EQ(GenerateReport("TEXT", folder / "TX240307.001", folder / "out").status, kStatusSuccess);
+    EXPECT_EQ(test::ReadFile(folder / "out"), "content");
+}
+
+TEST(TextReport, AMissingReportIsStatusThreeAndTheEarlierReportStays)
+{
+    test::TempFolder folder;
+    test::WriteFile(folder / "TALMRTMP.TXT", "report of an earlier call");
+    const ReportLibraryCall call = GenerateReport("TEXT", folder / "missing.txt", folder / "TALMRTMP.TXT");
+    EXPECT_EQ(call.status, kStatusFileMissing);
+    EXPECT_EQ(call.message, "Report file does not exist.");
+    EXPECT_EQ(test::ReadFile(folder / "TALMRTMP.TXT"), "report of an earlier call");
+
+    std::filesystem::create_directory(folder / "folder.txt");
+    EXPECT_EQ(GenerateReport("TEXT", folder / "folder.txt", folder / "TALMRTMP.TXT").status, kStatusFileMissing);
+}
+
+TEST(TextReport, AnOutputThatCannotBeWrittenIsStatusFive)
+{
+    test::TempFolder folder;
+    test::WriteFile(folder / "report.txt", "content");
+    const ReportLibraryCall call = GenerateReport("TEXT", folder / "report.txt", folder / "missing" / "TALMRTMP.TXT");
+    EXPECT_EQ(call.status, kStatusCannotCreateOutput);
+    EXPECT_EQ(call.message, "Unable to create the temporary report file.");
+
+    // An output path that names a folder keeps the folder and what is in it.
+    std::filesystem::create_directory(folder / "busy");
+    test::WriteFile(folder / "busy" / "keep", "x");
+    EXPECT_EQ(GenerateReport("TEXT", folder / "report.txt", folder / "busy").status, kStatusCannotCreateOutput);
+    EXPECT_TRUE(std::filesystem::exists(folder / "busy" / "keep"));
+}
 
 namespace {
 
@@ -83,7 +153,7 @@ TEST_F(TextListing, ThePrefixPatternIgnoresCaseAndTakesSubfoldersDatedNow)
     SetCurrentLocalDateTimeForTesting(DateTimeParts{2026, 12, 9, 10, 11, 12});
 
     const TReportViewerRequest record = folderRequest("97", "Acks");
-    const int status = CreateTextListing(ReportRequest(record, ReadCallSettings(record)));
+    const int status = kTextFormat.listing(ReportRequest(record, ReadCallSettings(record), kTextFormat));
     SetCurrentLocalDateTimeForTesting(std::nullopt);
 
     EXPECT_EQ(status, kStatusSuccess);
@@ -155,104 +225,4 @@ TEST_F(TextListing, TimesAreTheWorkstationsLocalTime)
         ASSERT_EQ(CallBuiltLibrary(kCreateDirectoryListingFile, request).status, kStatusSuccess);
     }
     EXPECT_EQ(ReadFile(m_listing), "20240630|2230|TX1|06/30/2024|22:30|Payer letters - 06/30/2024|TX1\r\n");
-}
-
-TEST(FileTimes, HaveTheTwoSecondResolutionOfDosStampsAndItsYears)
-{
-    test::TimeZone zone("UTC0");
-    test::TempFolder folder;
-    WriteFile(folder / "f", "x");
-    test::SetModificationTime(folder / "f", {2024, 3, 7, 23, 59, 59});
-    const std::optional<DateTimeParts> time = FileLocalDateTime(folder / "f");
-    ASSERT_TRUE(time.has_value());
-    EXPECT_EQ(*time, (DateTimeParts{2024, 3, 7, 23, 59, 58, 0}));
-
-    // 1979 cannot be stamped: such a file is dated now, like a folder.
-    test::SetModificationTime(folder / "f", {1979, 12, 31, 12, 0, 0});
-    EXPECT_FALSE(FileLocalDateTime(folder / "f").has_value());
-    EXPECT_FALSE(FileLocalDateTime(folder.path()).has_value());
-    EXPECT_FALSE(FileLocalDateTime(folder / "vanished").has_value());
-    SetCurrentLocalDateTimeForTesting(DateTimeParts{2026, 1, 2, 3, 4, 5});
-    EXPECT_EQ(FileDateTimeOrNow(folder / "f"), (DateTimeParts{2026, 1, 2, 3, 4, 5}));
-    SetCurrentLocalDateTimeForTesting(std::nullopt);
-}
-
-namespace {
-
-// A builder that accepts files whose content starts with "OK" and rejects the rest with the status that
-// follows "BAD" (one digit).
-int ContentBuilder(const std::filesystem::path& file, std::string_view name, const ReportRequest&, std::string& line)
-{
-    const std::string content = ReadFile(file);
-    if (content.rfind("OK", 0) == 0) {
-        line = JoinListingFields({"20240101", "1200", name, "value"});
-        return 0;
-    }
-    return content.size() > 3 ? content[3] - '0' : 7;
-}
-
-} // namespace
-
-TEST(ListingDriver, AFolderListingLeavesOutUnreadableFilesAndStillSucceeds)
-{
-    test::TempFolder folder;
-    WriteFile(folder / "ABBAD6", "BAD6");
-    WriteFile(folder / "ABGOOD", "OK");
-    WriteFile(folder / "ABWORSE", "BAD7");
-    TReportViewerRequest record = MakeRequest("TEXT");
-    SetFieldText(record.ArchivePrefix, "AB");
-    SetFieldText(record.ReportPath, folder.folderText());
-    SetFieldText(record.OutputPath, (folder / "out.DIR").string());
-    const ReportRequest request(record, ReadCallSettings(record));
-    EXPECT_EQ(WriteDirectoryListing(request, ListingLineBuilder(ContentBuilder)), kStatusSuccess);
-    EXPECT_EQ(ReadFile(folder / "out.DIR"), "20240101|1200|ABGOOD|value\r\n");
-
-    // The builder contract itself remembers the first failure.
-    EXPECT_EQ(BuildListingLines(folder.path(), {"ABGOOD", "ABWORSE", "ABBAD6"}, request, ContentBuilder), 7);
-    EXPECT_EQ(ReadFile(folder / "out.DIR"), "20240101|1200|ABGOOD|value\r\n");
-}
-
-TEST(ListingDriver, OneFileGetsTheBuildersStatusAndAnEmptyListing)
-{
-    test::TempFolder folder;
-    WriteFile(folder / "staged.dat", "BAD6");
-    TReportViewerRequest record = MakeRequest("TEXT");
-    SetFieldText(record.ReportPath, (folder / "staged.dat").string());
-    SetFieldText(record.OutputPath, (folder / "out.DIR").string());
-    const ReportRequest request(record, ReadCallSettings(record));
-    EXPECT_EQ(WriteDirectoryListing(request, ListingLineBuilder(ContentBuilder)), kStatusInvalidFormat);
-    ASSERT_TRUE(std::filesystem::exists(folder / "out.DIR"));
-    EXPECT_EQ(std::filesystem::file_size(folder / "out.DIR"), 0u);
-}
-
-TEST(ListingLines, SortWithoutRegardToCaseAndKeepEqualLines)
-{
-    ListingLines lines;
-    for (const char* line : {"20240307|0905|b", "20231231|2359|Z", "20240307|0905|A", "20240307|0905|a",
-                             "20240307|0905|B", "20240307|0904|Z"}) {
-        lines.add(line);
-    }
-    EXPECT_EQ(lines.sorted(), (std::vector<std::string>{"20231231|2359|Z", "20240307|0904|Z", "20240307|0905|A",
-                                                        "20240307|0905|a", "20240307|0905|b", "20240307|0905|B"}));
-}
-
-TEST(CallSettings, TheIntermediaryIsReadFromTheInstallFolderOnEveryCall)
-{
-    test::TempFolder folder;
-    TReportViewerRequest record = MakeRequest("COPY", folder.folderText());
-    record.CenturyDatePivotYear = 40;
-    EXPECT_EQ(ReadCallSettings(record).intermediary, "");
-
-    WriteFile(folder / "talmere.ini", "[General]\r\nIntermediary = \"AVAILITY \"\r\n");
-    const CallSettings settings = ReadCallSettings(record);
-    EXPECT_EQ(settings.intermediary, "AVAILITY ");
-    EXPECT_EQ(settings.iniFolder, folder.folderText());
-    EXPECT_EQ(settings.pivotYear, 40);
-
-    WriteFile(folder / "talmere.ini", "[General]\r\nIntermediary=emdeon\r\n");
-    EXPECT_EQ(ReadCallSettings(record).intermediary, "emdeon");
-
-    // The folder and the name are joined as they stand: without the separator no file is found.
-    SetFieldText(record.InstallDirectory, folder.path().string());
-    EXPECT_EQ(ReadCallSettings(record).intermediary, "");
 }

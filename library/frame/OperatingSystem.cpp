@@ -1,6 +1,6 @@
 // The library's only operating-system calls beyond the standard library: the clock, local time and the
 // creation of temporary files.
-#include "library/OperatingSystem.h"
+#include "library/frame/OperatingSystem.h"
 
 #include <ctime>
 #include <string>

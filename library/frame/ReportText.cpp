@@ -1,0 +1,76 @@
+#include "library/frame/ReportText.h"
+
+#include "common/TextUtil.h"
+
+namespace talmere {
+
+ReportText& ReportText::left(std::string_view value, std::size_t width)
+{
+    const std::string_view cut = value.substr(0, width);
+    m_text.append(cut);
+    m_text.append(width - cut.size(), ' ');
+    return *this;
+}
+
+ReportText& ReportText::right(std::string_view value, std::size_t width)
+{
+    const std::string_view cut = value.substr(0, width);
+    m_text.append(width - cut.size(), ' ');
+    m_text.append(cut);
+    return *this;
+}
+
+void ReportText::wrapped(int labelWidth, int wrapWidth, std::string_view label, std::string_view value)
+{
+    const std::vector<std::string> pieces = WrapValue(value, wrapWidth);
+    start(label, labelWidth).text(pieces.empty() ? std::string_view() : std::string_view(pieces.front())).end();
+    for (std::size_t i = 1; i < pieces.size(); ++i) {
+        start({}, labelWidth).text(pieces[i]).end();
+    }
+}
+
+std::vector<std::string> WrapValue(std::string_view value, int wrapWidth)
+{
+    // A width below one could never make progress.
+    const std::size_t width = wrapWidth > 0 ? static_cast<std::size_t>(wrapWidth) : 1;
+    std::vector<std::string> pieces;
+    std::string_view rest = TrimBlanks(value);
+    while (!rest.empty()) {
+        std::string_view piece;
+        if (rest.size() > width) {
+            // The last space among the first width + 1 characters.
+            const std::size_t space = rest.substr(0, width + 1).rfind(' ');
+            if (space != std::string_view::npos) {
+                piece = rest.substr(0, space);
+                rest = TrimBlanks(rest.substr(space + 1));
+            } else {
+                piece = rest.substr(0, width);
+                rest = TrimBlanks(rest.substr(width));
+            }
+        } else {
+            piece = rest;
+            rest = {};
+        }
+        if (!piece.empty()) {
+            pieces.emplace_back(piece);
+        }
+    }
+    return pieces;
+}
+
+int ReportLineWidth(int pointSize, std::string_view orientation)
+{
+    const bool portrait = orientation == "PORTRAIT";
+    if (pointSize >= 4 && pointSize <= 7) {
+        return portrait ? 90 : 136;
+    }
+    if (pointSize == 8) {
+        return portrait ? 78 : 112;
+    }
+    if (pointSize == 11 || pointSize == 12) {
+        return portrait ? 44 : 68;
+    }
+    return portrait ? 58 : 84;
+}
+
+} // namespace talmere
