@@ -191,11 +191,9 @@ int BuildDprListingLine(ReportInputFile& in, const std::filesystem::path&, std::
     return kStatusSuccess;
 }
 
-class DprReportWriter {
+class DprReportWriter : public AvailityReportWriter {
 public:
-    DprReportWriter(ReportText& text, const ClaimReportContext& context) : m_text(text), m_wrapWidth(context.wrapWidth)
-    {
-    }
+    using AvailityReportWriter::AvailityReportWriter;
 
     void writeRecord(const std::string& type, const TAvailityDPRCompositeInfo& record)
     {
@@ -286,19 +284,14 @@ private:
         }
     }
 
-    ReportText& m_text;
-    int m_wrapWidth;
     std::string m_previous;
 };
 
 // The DPR claim selection: a heading record heads the claims after it; a claim is one record, selected by its
 // own fields and messages.
-class DprSelector {
+class DprSelector : public ClaimSelector<7> {
 public:
-    explicit DprSelector(const SelectionValues& values)
-        : m_values(values), m_statusCodes(values[7].empty() ? std::string() : StatusCodeList(values[7]))
-    {
-    }
+    using ClaimSelector::ClaimSelector;
 
     static SelectionRole role(std::string_view type)
     {
@@ -308,28 +301,19 @@ public:
     ClaimVerdict claimVerdict(const TAvailityDPRCompositeInfo& record) const
     {
         const TAvailityDPRRecordCSTInfo& claim = record.claim;
-        const bool selected =
+        return Verdict(
             m_values.fieldBeginsWith(1, claim.patientAccountNumber) && m_values.fieldBeginsWith(2, claim.patientName) &&
             m_values.fieldBeginsWith(3, claim.payerId) && m_values.fieldBeginsWith(4, claim.payerName) &&
             m_values.fieldBeginsWith(5, claim.billingProviderId) &&
             m_values.fieldBeginsWith(6, claim.billingProviderName) &&
-            (m_values[7].empty() ||
-             std::any_of(claim.messages.begin(), claim.messages.end(), [&](const TAvailityDPRRecordCSTMessageInfo& m) {
-                 return InStatusCodeList(m.type, m_statusCodes);
-             }));
-        return selected ? ClaimVerdict::Selected : ClaimVerdict::Rejected;
+            (!statusAsked() ||
+             std::any_of(claim.messages.begin(), claim.messages.end(),
+                         [this](const TAvailityDPRRecordCSTMessageInfo& m) { return statusListed(m.type); })));
     }
-
-    static bool partSelects(std::string_view, const TAvailityDPRCompositeInfo&) { return false; }
-
-private:
-    const SelectionValues& m_values;
-    const std::string m_statusCodes;
 };
 
-constexpr ClaimReportType kDpr{kDprSelectionCount, BuildDprListingLine,
-                               WriteRecordReport<DprRecordReader, DprReportWriter>,
-                               SelectClaimRecords<DprRecordReader, DprSelector>};
+constexpr ClaimReportType kDpr =
+    MakeClaimReportType<DprRecordReader, DprReportWriter, DprSelector>(kDprSelectionCount, BuildDprListingLine);
 
 } // namespace
 

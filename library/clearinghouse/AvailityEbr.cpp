@@ -158,11 +158,9 @@ int BuildEbrListingLine(ReportInputFile& in, const std::filesystem::path&, std::
 }
 
 // The EBR report text, record by record.
-class EbrReportWriter {
+class EbrReportWriter : public AvailityReportWriter {
 public:
-    EbrReportWriter(ReportText& text, const ClaimReportContext& context) : m_text(text), m_wrapWidth(context.wrapWidth)
-    {
-    }
+    using AvailityReportWriter::AvailityReportWriter;
 
     void writeRecord(const std::string& type, const TAvailityEBRCompositeInfo& record)
     {
@@ -313,8 +311,6 @@ private:
         m_text.start(label, kEbrLabelWidth).left(first, 22).text(" ").left(caption, captionWidth).text(second).end();
     }
 
-    ReportText& m_text;
-    int m_wrapWidth;
     std::string m_previous;
     std::string m_message;
     bool m_firstFile = true;
@@ -322,12 +318,9 @@ private:
 
 // The EBR claim selection: file and payer records with their messages are headings, a claim's adjudications,
 // messages and errors are its parts. A selection by status is decided by the claim's parts.
-class EbrSelector {
+class EbrSelector : public ClaimSelector<5> {
 public:
-    explicit EbrSelector(const SelectionValues& values)
-        : m_values(values), m_statusCodes(values[5].empty() ? std::string() : StatusCodeList(values[5]))
-    {
-    }
+    using ClaimSelector::ClaimSelector;
 
     static SelectionRole role(std::string_view type)
     {
@@ -350,29 +343,24 @@ public:
                                 claim.billingProviderId)) {
             return ClaimVerdict::Rejected;
         }
-        return m_values[5].empty() ? ClaimVerdict::Selected : ClaimVerdict::Undecided;
+        return statusAsked() ? ClaimVerdict::Undecided : ClaimVerdict::Selected;
     }
 
     // An adjudication stands for the status "NA", a message or an error for its type.
     bool partSelects(std::string_view type, const TAvailityEBRCompositeInfo& record) const
     {
         if (type == "3A") {
-            return InStatusCodeList("NA", m_statusCodes);
+            return statusListed("NA");
         }
         if (type == "3C") {
-            return InStatusCodeList(record.record3C.type, m_statusCodes);
+            return statusListed(record.record3C.type);
         }
-        return InStatusCodeList(record.record3E.type, m_statusCodes);
+        return statusListed(record.record3E.type);
     }
-
-private:
-    const SelectionValues& m_values;
-    const std::string m_statusCodes;
 };
 
-constexpr ClaimReportType kEbr{kEbrSelectionCount, BuildEbrListingLine,
-                               WriteRecordReport<EbrRecordReader, EbrReportWriter>,
-                               SelectClaimRecords<EbrRecordReader, EbrSelector>};
+constexpr ClaimReportType kEbr =
+    MakeClaimReportType<EbrRecordReader, EbrReportWriter, EbrSelector>(kEbrSelectionCount, BuildEbrListingLine);
 
 } // namespace
 

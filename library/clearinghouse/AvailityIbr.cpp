@@ -130,11 +130,9 @@ int BuildIbrListingLine(ReportInputFile& in, const std::filesystem::path&, std::
 }
 
 // The IBR report text, record by record.
-class IbrReportWriter {
+class IbrReportWriter : public AvailityReportWriter {
 public:
-    IbrReportWriter(ReportText& text, const ClaimReportContext& context) : m_text(text), m_wrapWidth(context.wrapWidth)
-    {
-    }
+    using AvailityReportWriter::AvailityReportWriter;
 
     void writeRecord(const std::string& type, const TAvailityIBRCompositeInfo& record)
     {
@@ -262,8 +260,6 @@ private:
         }
     }
 
-    ReportText& m_text;
-    int m_wrapWidth;
     std::string m_previous;
     bool m_firstFile = true;
     bool m_fileJustSeen = false;
@@ -274,12 +270,9 @@ private:
 
 // The IBR claim selection: file and payer records are headings, a claim's errors are its parts; a claim is
 // selected by its own record.
-class IbrSelector {
+class IbrSelector : public ClaimSelector<5> {
 public:
-    explicit IbrSelector(const SelectionValues& values)
-        : m_values(values), m_statusCodes(values[5].empty() ? std::string() : StatusCodeList(values[5]))
-    {
-    }
+    using ClaimSelector::ClaimSelector;
 
     static SelectionRole role(std::string_view type)
     {
@@ -295,22 +288,16 @@ public:
     ClaimVerdict claimVerdict(const TAvailityIBRCompositeInfo& record) const
     {
         const TAvailityIBRRecord3Info& claim = record.record3;
-        const bool selected = ClaimMatchesValues(m_values, record.record2, claim.patientControlNumber,
-                                                 claim.patientName, claim.billingProviderId) &&
-                              (m_values[5].empty() || InStatusCodeList(claim.statusCode, m_statusCodes));
-        return selected ? ClaimVerdict::Selected : ClaimVerdict::Rejected;
+        return Verdict(ClaimMatchesValues(m_values, record.record2, claim.patientControlNumber, claim.patientName,
+                                          claim.billingProviderId) &&
+                       statusMatches(claim.statusCode));
     }
 
     static bool partSelects(std::string_view, const TAvailityIBRCompositeInfo&) { return false; }
-
-private:
-    const SelectionValues& m_values;
-    const std::string m_statusCodes;
 };
 
-constexpr ClaimReportType kIbr{kIbrSelectionCount, BuildIbrListingLine,
-                               WriteRecordReport<IbrRecordReader, IbrReportWriter>,
-                               SelectClaimRecords<IbrRecordReader, IbrSelector>};
+constexpr ClaimReportType kIbr =
+    MakeClaimReportType<IbrRecordReader, IbrReportWriter, IbrSelector>(kIbrSelectionCount, BuildIbrListingLine);
 
 } // namespace
 

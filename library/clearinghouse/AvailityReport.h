@@ -14,6 +14,19 @@
 
 namespace talmere {
 
+// What the IBR, EBR and DPR report writers start from: the report text and the width long values wrap at.
+class AvailityReportWriter {
+public:
+    AvailityReportWriter(ReportText& text, const ClaimReportContext& context)
+        : m_text(text), m_wrapWidth(context.wrapWidth)
+    {
+    }
+
+protected:
+    ReportText& m_text;
+    int m_wrapWidth;
+};
+
 // The spacing of a file heading: the width of the date received and of the batch ID, and the captions of the
 // time received and the file control number beside them, spaces included.
 struct FileHeadingLayout {

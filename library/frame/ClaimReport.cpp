@@ -36,7 +36,7 @@ private:
 };
 
 // Copies the selected claims of the report file into a new temporary file. The temporary file is kept only
-// when the selection succeeded.
+// when the selection succeeded: it ran to the end of the file, which was read and written whole.
 void SelectClaims(const std::filesystem::path& reportFile, const ClaimReportType& type, const SelectionValues& values,
                   TemporaryFile& temporary)
 {
@@ -46,9 +46,13 @@ void SelectClaims(const std::filesystem::path& reportFile, const ClaimReportType
         temporary.remove();
         return;
     }
-    const int status = type.selectClaims(in, out, values);
-    const bool written = out.close();
-    if (status != kStatusSuccess || !written || in.failed()) {
+    try {
+        const int status = type.selectClaims(in, out, values);
+        out.close();
+        if (status != kStatusSuccess || in.failed()) {
+            temporary.remove();
+        }
+    } catch (const ReportOutputError&) {
         temporary.remove();
     }
 }

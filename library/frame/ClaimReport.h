@@ -38,7 +38,8 @@ struct ClaimReportType {
     ClaimListingLineBuilder buildListingLine;
     // Writes the report text of the input; answers 0, or 6 at the first invalid or misplaced record.
     int (*writeReport)(ReportInputFile& in, ReportOutputFile& out, const ClaimReportContext& context);
-    // Copies the claims that match the selection values; a non-zero status means the selection failed.
+    // Copies the claims that match the selection values; a non-zero status or a ReportOutputError means the
+    // selection failed.
     int (*selectClaims)(ReportInputFile& in, SelectionOutput& out, const SelectionValues& values);
 };
 
@@ -59,6 +60,13 @@ int WriteRecordReport(ReportInputFile& in, ReportOutputFile& out, const ClaimRep
     }
     text.flush();
     return records.stopped() ? kStatusInvalidFormat : kStatusSuccess;
+}
+
+// The pieces of a claim format made from its record reader, report writer and selector.
+template <class Reader, class Writer, class Selector>
+constexpr ClaimReportType MakeClaimReportType(int selectionCount, ClaimListingLineBuilder buildListingLine)
+{
+    return {selectionCount, buildListingLine, WriteRecordReport<Reader, Writer>, SelectClaimRecords<Reader, Selector>};
 }
 
 // The wrap width of a claim report: Param1 when it is a whole number above 0, otherwise the line width of

@@ -4,7 +4,6 @@
 #include "library/frame/FieldLists.h"
 
 #include <algorithm>
-#include <system_error>
 
 namespace talmere {
 
@@ -76,68 +75,38 @@ bool BeginsWithNoCase(std::string_view field, std::string_view prefix)
     return field.size() >= prefix.size() && EqualsNoCase(field.substr(0, prefix.size()), prefix);
 }
 
-SelectionOutput::~SelectionOutput()
-{
-    if (m_file != nullptr) {
-        std::fclose(m_file);
-    }
-}
-
-bool SelectionOutput::create(const std::filesystem::path& path)
-{
-    m_path = path;
-    m_file = std::fopen(path.c_str(), "wb");
-    m_written = 0;
-    m_tail.clear();
-    return m_file != nullptr;
-}
-
-bool SelectionOutput::writeLine(std::string_view line)
+void SelectionOutput::writeLine(std::string_view line)
 {
     m_tail.append(line);
     m_tail.append("\r\n");
-    return m_tail.size() < kSelectionTailLimit || spill();
+    if (m_tail.size() >= kSelectionTailLimit) {
+        spill();
+    }
 }
 
-bool SelectionOutput::spill()
+void SelectionOutput::spill()
 {
-    if (m_file == nullptr || std::fwrite(m_tail.data(), 1, m_tail.size(), m_file) != m_tail.size()) {
-        return false;
-    }
+    m_file.write(m_tail);
     m_written += m_tail.size();
     m_tail.clear();
-    return true;
 }
 
-bool SelectionOutput::takeBack(std::uint64_t position)
+void SelectionOutput::takeBack(std::uint64_t position)
 {
     if (position >= m_written) {
         m_tail.resize(std::min<std::uint64_t>(position - m_written, m_tail.size()));
-        return true;
+        return;
     }
     // What is taken back has already gone to the file.
     m_tail.clear();
-    if (m_file == nullptr || std::fflush(m_file) != 0) {
-        return false;
-    }
-    std::error_code error;
-    std::filesystem::resize_file(m_path, position, error);
-    if (error || std::fseek(m_file, static_cast<long>(position), SEEK_SET) != 0) {
-        return false;
-    }
+    m_file.truncate(position);
     m_written = position;
-    return true;
 }
 
-bool SelectionOutput::close()
+void SelectionOutput::close()
 {
-    if (m_file == nullptr) {
-        return false;
-    }
-    const bool spilled = spill();
-    const bool closed = std::fclose(m_file) == 0;
-    m_file = nullptr;
-    return spilled && closed;
+    spill();
+    m_file.close();
 }
 
 void ClaimSelection::heading(SelectionRole role, std::string_view line)
@@ -155,7 +124,7 @@ void ClaimSelection::heading(SelectionRole role, std::string_view line)
         m_partsOf = &m_fileStart;
     } else {
         if (m_payerStart) {
-            takeBack(*m_payerStart);
+            m_out.takeBack(*m_payerStart);
         }
         m_payerStart = m_out.position();
         m_partsOf = &m_payerStart;
@@ -181,11 +150,10 @@ void ClaimSelection::unreadable(SelectionRole role)
     }
 }
 
-int ClaimSelection::finish()
+void ClaimSelection::finish()
 {
     endClaim();
     dropHeadings();
-    return m_ok ? kStatusSuccess : kStatusCannotCreateOutput;
 }
 
 void ClaimSelection::endClaim()
@@ -198,7 +166,7 @@ void ClaimSelection::endClaim()
         m_fileStart.reset();
         m_payerStart.reset();
     } else if (m_verdict == ClaimVerdict::Undecided) {
-        takeBack(m_claimStart);
+        m_out.takeBack(m_claimStart);
     }
     m_claimOpen = false;
 }
@@ -206,7 +174,7 @@ void ClaimSelection::endClaim()
 void ClaimSelection::dropHeadings()
 {
     if (m_fileStart || m_payerStart) {
-        takeBack(m_fileStart ? *m_fileStart : *m_payerStart);
+        m_out.takeBack(m_fileStart ? *m_fileStart : *m_payerStart);
     }
     m_fileStart.reset();
     m_payerStart.reset();

@@ -11,7 +11,6 @@
 
 #include <array>
 #include <cstdint>
-#include <cstdio>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -45,28 +44,22 @@ bool InStatusCodeList(std::string_view code, std::string_view list);
 // The file that a claim selection writes. What it writes last may still be taken back: headings and claims are
 // written when they are read, but stay only when the claim is selected. The part that may be taken back is held
 // in memory up to a limit and goes to the file beyond it, so memory stays flat whatever the number of records
-// waiting for their claim's outcome.
+// waiting for their claim's outcome. Raises ReportOutputError when the file cannot be written.
 class SelectionOutput {
 public:
-    SelectionOutput() = default;
-    SelectionOutput(const SelectionOutput&) = delete;
-    SelectionOutput& operator=(const SelectionOutput&) = delete;
-    ~SelectionOutput();
-
-    bool create(const std::filesystem::path& path);
-    // Each line is followed by CR LF. False when the file cannot be written.
-    bool writeLine(std::string_view line);
+    bool create(const std::filesystem::path& path) { return m_file.create(path); }
+    // Each line is followed by CR LF.
+    void writeLine(std::string_view line);
     // The position after everything written so far, for takeBack.
     std::uint64_t position() const { return m_written + m_tail.size(); }
     // Removes everything written after the position.
-    bool takeBack(std::uint64_t position);
-    bool close();
+    void takeBack(std::uint64_t position);
+    void close();
 
 private:
-    bool spill();
+    void spill();
 
-    std::FILE* m_file = nullptr;
-    std::filesystem::path m_path;
+    ReportOutputFile m_file;
     std::uint64_t m_written = 0;
     std::string m_tail;
 };
@@ -114,17 +107,13 @@ public:
     }
     void unreadable(SelectionRole role);
 
-    // False once the output could not be written.
-    bool ok() const { return m_ok; }
-    // After the last record: ends the last claim and drops the held headings. Answers 0, or 5 when the output
-    // could not be written.
-    int finish();
+    // After the last record: ends the last claim and drops the held headings.
+    void finish();
 
 private:
     void endClaim();
     void dropHeadings();
-    void write(std::string_view line) { m_ok = m_ok && m_out.writeLine(line); }
-    void takeBack(std::uint64_t position) { m_ok = m_ok && m_out.takeBack(position); }
+    void write(std::string_view line) { m_out.writeLine(line); }
 
     SelectionOutput& m_out;
     // Where the held headings and the open claim begin in the output.
@@ -135,7 +124,36 @@ private:
     std::optional<std::uint64_t>* m_partsOf = nullptr;
     bool m_claimOpen = false;
     ClaimVerdict m_verdict = ClaimVerdict::Rejected;
-    bool m_ok = true;
+};
+
+// What the selectors of the claim formats start from: the selection values, the status codes that the value
+// numbered StatusValue names (StatusCodeList), and the verdict of a claim that its own record decides.
+template <int StatusValue>
+class ClaimSelector {
+public:
+    explicit ClaimSelector(const SelectionValues& values)
+        : m_values(values), m_statusCodes(statusAsked() ? StatusCodeList(values[StatusValue]) : std::string())
+    {
+    }
+
+    // A claim that its own record decides has no part that selects it.
+    template <class Record>
+    static bool partSelects(std::string_view, const Record&)
+    {
+        return false;
+    }
+
+protected:
+    static ClaimVerdict Verdict(bool selected) { return selected ? ClaimVerdict::Selected : ClaimVerdict::Rejected; }
+    bool statusAsked() const { return !m_values[StatusValue].empty(); }
+    bool statusListed(std::string_view code) const { return InStatusCodeList(code, m_statusCodes); }
+    // No status asked for, or the code is one of those asked for.
+    bool statusMatches(std::string_view code) const { return !statusAsked() || statusListed(code); }
+
+    const SelectionValues& m_values;
+
+private:
+    const std::string m_statusCodes;
 };
 
 // Runs the claim selection over the records of a file read with the format's record reader (RecordSequence).
@@ -144,14 +162,14 @@ private:
 //   ClaimVerdict claimVerdict(const Buffer& record) const  its test at a claim record;
 //   bool partSelects(std::string_view type, const Buffer& record) const  its test at a part of an undecided
 //                                                           claim (never asked when no claim is undecided).
-// Answers 0, 6 at a record that may not come next, or 5 when the output could not be written.
+// Answers 0, or 6 at a record that may not come next; raises ReportOutputError when the output cannot be written.
 template <class Reader, class Selector>
 int SelectClaimRecords(ReportInputFile& in, SelectionOutput& out, const SelectionValues& values)
 {
     const Selector selector(values);
     RecordSequence<Reader> records(in);
     ClaimSelection selection(out);
-    while (selection.ok() && records.next()) {
+    while (records.next()) {
         const SelectionRole role = selector.role(records.type());
         if (!records.readFields()) {
             selection.unreadable(role);
@@ -167,7 +185,8 @@ int SelectClaimRecords(ReportInputFile& in, SelectionOutput& out, const Selectio
     if (records.stopped()) {
         return kStatusInvalidFormat;
     }
-    return selection.finish();
+    selection.finish();
+    return kStatusSuccess;
 }
 
 } // namespace talmere

@@ -97,6 +97,18 @@ void ReportOutputFile::writeLine(std::string_view text)
     write("\r\n");
 }
 
+void ReportOutputFile::truncate(std::uint64_t size)
+{
+    if (m_file == nullptr || std::fflush(m_file) != 0) {
+        throw ReportOutputError("cannot write " + m_path.string() + ": " + std::strerror(errno));
+    }
+    std::error_code error;
+    std::filesystem::resize_file(m_path, size, error);
+    if (error || std::fseek(m_file, static_cast<long>(size), SEEK_SET) != 0) {
+        throw ReportOutputError("cannot cut " + m_path.string());
+    }
+}
+
 void ReportOutputFile::close()
 {
     if (m_file == nullptr) {

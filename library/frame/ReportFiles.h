@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -105,6 +106,8 @@ public:
     // These raise ReportOutputError when the data cannot be written (disk full, file gone).
     void write(std::string_view text);
     void writeLine(std::string_view text);
+    // Cuts the file to its first size bytes; what is written next follows them.
+    void truncate(std::uint64_t size);
     void close();
 
 private:

@@ -213,34 +213,23 @@ private:
 };
 
 // The BRF claim selection: every record is a claim of its own, selected by its fields.
-class BrfSelector {
+class BrfSelector : public ClaimSelector<5> {
 public:
-    explicit BrfSelector(const SelectionValues& values)
-        : m_values(values), m_statusCodes(values[5].empty() ? std::string() : StatusCodeList(values[5]))
-    {
-    }
+    using ClaimSelector::ClaimSelector;
 
     static SelectionRole role(std::string_view) { return SelectionRole::Claim; }
 
     ClaimVerdict claimVerdict(const TAlabamaMedicaidBFRRecordInfo& r) const
     {
-        const bool selected =
-            m_values.fieldBeginsWith(1, r.patientAccountNumber) && m_values.fieldBeginsWith(2, r.recipientId) &&
-            m_values.fieldBeginsWith(3, r.internalControlNumber) && m_values.fieldBeginsWith(4, r.providerId) &&
-            (m_values[5].empty() || InStatusCodeList(r.claimStatus, m_statusCodes));
-        return selected ? ClaimVerdict::Selected : ClaimVerdict::Rejected;
+        return Verdict(m_values.fieldBeginsWith(1, r.patientAccountNumber) &&
+                       m_values.fieldBeginsWith(2, r.recipientId) &&
+                       m_values.fieldBeginsWith(3, r.internalControlNumber) &&
+                       m_values.fieldBeginsWith(4, r.providerId) && statusMatches(r.claimStatus));
     }
-
-    static bool partSelects(std::string_view, const TAlabamaMedicaidBFRRecordInfo&) { return false; }
-
-private:
-    const SelectionValues& m_values;
-    const std::string m_statusCodes;
 };
 
-constexpr ClaimReportType kBrf{kBrfSelectionCount, BuildBrfListingLine,
-                               WriteRecordReport<BrfRecordReader, BrfReportWriter>,
-                               SelectClaimRecords<BrfRecordReader, BrfSelector>};
+constexpr ClaimReportType kBrf =
+    MakeClaimReportType<BrfRecordReader, BrfReportWriter, BrfSelector>(kBrfSelectionCount, BuildBrfListingLine);
 
 } // namespace
 
