@@ -149,12 +149,7 @@ int BuildEbrListingLine(ReportInputFile& in, const std::filesystem::path&, std::
                                                       : counts.rejected + ReadCount(r.rejectedCount);
         }
     }
-    // A file is listed when it begins with a valid file record.
-    if (!listing.hasHeading()) {
-        return kStatusInvalidRecord;
-    }
-    line = listing.line(name, counts);
-    return kStatusSuccess;
+    return listing.lineWithCounts(name, counts, line);
 }
 
 // The EBR report text, record by record.

@@ -121,12 +121,7 @@ int BuildIbrListingLine(ReportInputFile& in, const std::filesystem::path&, std::
             count(record.record2);
         }
     }
-    // A file is listed when it begins with a valid file record.
-    if (!listing.hasHeading()) {
-        return kStatusInvalidRecord;
-    }
-    line = listing.line(name, counts);
-    return kStatusSuccess;
+    return listing.lineWithCounts(name, counts, line);
 }
 
 // The IBR report text, record by record.

@@ -117,11 +117,15 @@ std::string AvailityListing::line(std::string_view name) const
                        {m_heading.batchId, payer(), m_heading.fileControlNumber});
 }
 
-std::string AvailityListing::line(std::string_view name, const ClaimCounts& counts) const
+int AvailityListing::lineWithCounts(std::string_view name, const ClaimCounts& counts, std::string& line) const
 {
-    return ListingLine(m_heading.dateReceived, ListingTime::WithSeconds, name,
+    if (!m_hasHeading) {
+        return kStatusInvalidRecord;
+    }
+    line = ListingLine(m_heading.dateReceived, ListingTime::WithSeconds, name,
                        {m_heading.batchId, payer(), std::to_string(counts.received), std::to_string(counts.accepted),
                         std::to_string(counts.rejected), m_heading.fileControlNumber});
+    return kStatusSuccess;
 }
 
 } // namespace talmere

@@ -79,13 +79,13 @@ public:
     void addHeading(const AvailityFileHeading& heading);
     // The payer listed is the first one, or "MIXED" once another differs from it (ignoring case).
     void addPayer(std::string_view payer);
-    bool hasHeading() const { return m_hasHeading; }
 
     // The heading's date and time received around the name, the batch ID, the payer, the file control number
     // and the name again.
     std::string line(std::string_view name) const;
-    // The same with the claim counts after the payer.
-    std::string line(std::string_view name, const ClaimCounts& counts) const;
+    // The same with the claim counts after the payer, for a file that begins with a valid file record: 0 with
+    // the line, or 7 when the file has no heading.
+    int lineWithCounts(std::string_view name, const ClaimCounts& counts, std::string& line) const;
 
 private:
     std::string_view payer() const;

@@ -66,7 +66,8 @@ bool NextExactRecordField(std::string_view& line, bool needsBar, std::string& fi
 
 void AllowedRecords::allow(std::initializer_list<std::string_view> types)
 {
-    // The list JoinFieldList makes of the types, built in place so that no allocation is made per record.
+    // "|" and each type followed by "|", up to the first empty one; built in place so that no allocation is
+    // made per record.
     m_joined.assign("|");
     for (std::string_view type : types) {
         if (type.empty()) {

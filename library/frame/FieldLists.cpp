@@ -26,16 +26,6 @@ bool ContainsBarred(std::string_view value, std::string_view joined)
 
 } // namespace
 
-std::string JoinFieldList(std::span<const std::string_view> values)
-{
-    std::string joined = BarJoined(values);
-    const std::size_t doubleBar = joined.find("||");
-    if (doubleBar != std::string::npos) {
-        joined.resize(doubleBar + 1);
-    }
-    return joined;
-}
-
 bool FieldListContains(std::string_view value, std::string_view joined)
 {
     return ContainsBarred(value, joined);

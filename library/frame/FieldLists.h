@@ -8,9 +8,6 @@
 
 namespace talmere {
 
-// "|" and each value followed by "|", cut after the first "|" of the first "||": the values up to the first
-// empty one, each enclosed in bars ("|" alone when the first value is empty).
-std::string JoinFieldList(std::span<const std::string_view> values);
 // True when "|" value "|" occurs in the joined text (exact, case-sensitive).
 bool FieldListContains(std::string_view value, std::string_view joined);
 // True when a non-empty value occurs between bars in "|" followed by each list and "|"; a list may itself

@@ -231,11 +231,4 @@ void ReadTextLine(ReportInputFile& file, std::string& line)
     }
 }
 
-std::string ReadTextLine(ReportInputFile& file)
-{
-    std::string line;
-    ReadTextLine(file, line);
-    return line;
-}
-
 } // namespace talmere

@@ -123,6 +123,5 @@ bool CopyFileReplacing(const std::filesystem::path& source, const std::filesyste
 // whichever comes first. Carriage returns are dropped wherever they occur; the line ends at its first NUL.
 inline constexpr std::size_t kMaxTextLineLength = 8192;
 void ReadTextLine(ReportInputFile& file, std::string& line);
-std::string ReadTextLine(ReportInputFile& file);
 
 } // namespace talmere

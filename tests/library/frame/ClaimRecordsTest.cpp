@@ -34,3 +34,17 @@ TEST(ClaimRecordFields, UnknownTypesAndLinesWithoutBarsHaveNoType)
     std::string_view unknown = "9|x";
     EXPECT_EQ(ReadRecordType(unknown, {"1", "2"}), "");
 }
+
+TEST(AllowedRecords, HoldTheTypesUpToTheFirstEmptyOneAndMatchOnlyWholeTypes)
+{
+    AllowedRecords allowed({"1", "2E", "", "3"});
+    EXPECT_TRUE(allowed.contains("1"));
+    EXPECT_TRUE(allowed.contains("2E"));
+    EXPECT_FALSE(allowed.contains("2"));
+    EXPECT_FALSE(allowed.contains("E"));
+    EXPECT_FALSE(allowed.contains("3")) << "the list ends at the empty type";
+    EXPECT_FALSE(allowed.contains(""));
+    allowed.allow({"DPR", "CST"});
+    EXPECT_TRUE(allowed.contains("CST"));
+    EXPECT_FALSE(allowed.contains("1"));
+}

@@ -21,7 +21,7 @@ std::vector<std::string> Lines(std::string_view content)
     EXPECT_TRUE(file.open(folder / "in.txt"));
     std::vector<std::string> lines;
     while (!file.atEnd()) {
-        lines.push_back(ReadTextLine(file));
+        ReadTextLine(file, lines.emplace_back());
     }
     return lines;
 }
