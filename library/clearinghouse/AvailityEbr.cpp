@@ -317,19 +317,7 @@ class EbrSelector : public ClaimSelector<5> {
 public:
     using ClaimSelector::ClaimSelector;
 
-    static SelectionRole role(std::string_view type)
-    {
-        if (type == "1") {
-            return SelectionRole::FileHeading;
-        }
-        if (type == "2") {
-            return SelectionRole::PayerHeading;
-        }
-        if (type == "1E" || type == "2E") {
-            return SelectionRole::HeadingPart;
-        }
-        return type == "3" ? SelectionRole::Claim : SelectionRole::ClaimPart;
-    }
+    static SelectionRole role(std::string_view type) { return BatchSelectionRole(type); }
 
     ClaimVerdict claimVerdict(const TAvailityEBRCompositeInfo& record) const
     {

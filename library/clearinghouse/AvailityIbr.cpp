@@ -269,16 +269,7 @@ class IbrSelector : public ClaimSelector<5> {
 public:
     using ClaimSelector::ClaimSelector;
 
-    static SelectionRole role(std::string_view type)
-    {
-        if (type == "1") {
-            return SelectionRole::FileHeading;
-        }
-        if (type == "2") {
-            return SelectionRole::PayerHeading;
-        }
-        return type == "3" ? SelectionRole::Claim : SelectionRole::ClaimPart;
-    }
+    static SelectionRole role(std::string_view type) { return BatchSelectionRole(type); }
 
     ClaimVerdict claimVerdict(const TAvailityIBRCompositeInfo& record) const
     {
@@ -287,8 +278,6 @@ public:
                                           claim.billingProviderId) &&
                        statusMatches(claim.statusCode));
     }
-
-    static bool partSelects(std::string_view, const TAvailityIBRCompositeInfo&) { return false; }
 };
 
 constexpr ClaimReportType kIbr =

@@ -88,6 +88,20 @@ bool ClaimMatchesValues(const SelectionValues& values, const AvailityPayerRecord
            values.fieldBeginsWith(4, billingProviderId);
 }
 
+SelectionRole BatchSelectionRole(std::string_view type)
+{
+    if (type == "1") {
+        return SelectionRole::FileHeading;
+    }
+    if (type == "2") {
+        return SelectionRole::PayerHeading;
+    }
+    if (type == "1E" || type == "2E") {
+        return SelectionRole::HeadingPart;
+    }
+    return type == "3" ? SelectionRole::Claim : SelectionRole::ClaimPart;
+}
+
 void AvailityListing::addHeading(const AvailityFileHeading& heading)
 {
     if (!m_hasHeading) {

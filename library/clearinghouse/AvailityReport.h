@@ -65,6 +65,10 @@ bool ClaimMatchesValues(const SelectionValues& values, const AvailityPayerRecord
                         std::string_view patientControlNumber, std::string_view patientName,
                         std::string_view billingProviderId);
 
+// What the records of the IBR and EBR reports are to the claim selection: "1" heads a file and "2" a payer, "1E"
+// and "2E" are their messages, "3" is a claim and every other type a part of the claim before it.
+SelectionRole BatchSelectionRole(std::string_view type);
+
 // The claim counts of a listing line.
 struct ClaimCounts {
     std::int64_t received = 0;
