@@ -4,6 +4,8 @@
 #include "library/frame/FieldLists.h"
 #include "library/frame/ListingDriver.h"
 
+#include <algorithm>
+
 namespace talmere {
 
 bool IsDigit(char c)
@@ -31,9 +33,11 @@ std::string_view TextPart(std::string_view text, std::size_t position, std::size
 
 std::string MonthDayYear(std::string_view year, std::string_view month, std::string_view day)
 {
-    std::string result;
-    result.reserve(10);
-    result.append(month).append("/").append(day).append("/").append(year);
+    // Copied into place rather than appended piece by piece: claim dates are reformatted on every claim record.
+    std::string result(month.size() + day.size() + year.size() + 2, '/');
+    char* out = std::copy(month.begin(), month.end(), result.data()) + 1;
+    out = std::copy(day.begin(), day.end(), out) + 1;
+    std::copy(year.begin(), year.end(), out);
     return result;
 }
 

@@ -29,15 +29,6 @@ bool TakeField(std::string_view& line, bool needsBar, std::string& field, bool t
 
 } // namespace
 
-std::string_view TrimLeftBlanks(std::string_view text)
-{
-    std::size_t first = 0;
-    while (first < text.size() && static_cast<unsigned char>(text[first]) <= ' ') {
-        ++first;
-    }
-    return text.substr(first);
-}
-
 std::string ReadRecordType(std::string_view& line, std::initializer_list<std::string_view> recordTypes)
 {
     const std::size_t bar = line.find('|');

@@ -7,6 +7,7 @@
 
 #include "library/frame/ReportFiles.h"
 
+#include <cstddef>
 #include <initializer_list>
 #include <string>
 #include <string_view>
@@ -14,7 +15,14 @@
 namespace talmere {
 
 // Removes leading blanks and control characters; trailing ones stay.
-std::string_view TrimLeftBlanks(std::string_view text);
+inline std::string_view TrimLeftBlanks(std::string_view text)
+{
+    std::size_t first = 0;
+    while (first < text.size() && static_cast<unsigned char>(text[first]) <= ' ') {
+        ++first;
+    }
+    return text.substr(first);
+}
 
 // Takes the record type off the front of a line: the text before the first "|", trimmed and upper-cased,
 // removed from the line together with its "|". Empty when the line has no "|" or the type is not one of the

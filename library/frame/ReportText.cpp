@@ -4,6 +4,23 @@
 
 namespace talmere {
 
+ReportText& ReportText::text(std::string_view value)
+{
+    m_text.append(value);
+    return *this;
+}
+
+ReportText& ReportText::start(std::string_view label, int labelWidth)
+{
+    return left(label, labelWidth > 0 ? static_cast<std::size_t>(labelWidth) : 0);
+}
+
+ReportText& ReportText::spaces(std::size_t count)
+{
+    m_text.append(count, ' ');
+    return *this;
+}
+
 ReportText& ReportText::left(std::string_view value, std::size_t width)
 {
     const std::string_view cut = value.substr(0, width);
