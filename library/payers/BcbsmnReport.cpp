@@ -178,6 +178,9 @@ std::string DescribeBcbsmnName(std::string_view name)
     return std::string(TrimBlanks(description));
 }
 
+namespace {
+
+// The pre-archive task: stamps the received name into the file unless it carries one already.
 int StampReceivedName(const ReportRequest& request)
 {
     std::error_code error;
@@ -209,6 +212,7 @@ int StampReceivedName(const ReportRequest& request)
     return kStatusSuccess;
 }
 
+// The custom match test: the staged file's name is a BCBSMN name of the claim category in Param1.
 int MatchBcbsmnName(const ReportRequest& request)
 {
     std::error_code error;
@@ -222,6 +226,8 @@ int MatchBcbsmnName(const ReportRequest& request)
                          Lookup(kReportKinds, Part(name, 4, 1)) != nullptr;
     return matches ? kStatusCustomMatch : kStatusNoCustomMatch;
 }
+
+} // namespace
 
 int BuildBcbsmnListingLine(const std::filesystem::path& file, std::string_view name, const ReportRequest& request,
                            std::string& line)
@@ -243,6 +249,8 @@ int BuildBcbsmnListingLine(const std::filesystem::path& file, std::string_view n
                               DescribeBcbsmnName(describedName), upperName});
     return kStatusSuccess;
 }
+
+namespace {
 
 int CreateBcbsmnListing(const ReportRequest& request)
 {
@@ -281,6 +289,8 @@ int CreateBcbsmn2Listing(const ReportRequest& request)
 {
     return WriteDirectoryListing(request, ListingLineBuilder(BuildBcbsmn2ListingLine));
 }
+
+} // namespace
 
 // Errors creating or writing the BCBSMN_TEXT report file leave the export; the BCBSMN_2_TEXT report is a copy,
 // whose failure answers 5.

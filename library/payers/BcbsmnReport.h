@@ -22,18 +22,9 @@ std::string FindReceivedName(const std::filesystem::path& file);
 // "Unrecognized Report Type".
 std::string DescribeBcbsmnName(std::string_view name);
 
-// The pre-archive task: stamps the received name into the file unless it carries one already.
-int StampReceivedName(const ReportRequest& request);
-// The custom match test: the staged file's name is a BCBSMN name of the claim category in Param1.
-int MatchBcbsmnName(const ReportRequest& request);
-
-int CreateBcbsmnListing(const ReportRequest& request);
+// The listing line of one BCBSMN_TEXT file: dated by its archived name, its received name or its own date, and
+// described by its received name.
 int BuildBcbsmnListingLine(const std::filesystem::path& file, std::string_view name, const ReportRequest& request,
                            std::string& line);
-int GenerateBcbsmnReport(const ReportRequest& request);
-
-int CreateBcbsmn2Listing(const ReportRequest& request);
-int BuildBcbsmn2ListingLine(const std::filesystem::path& file, std::string_view name, const ReportRequest& request,
-                            std::string& line);
 
 } // namespace talmere

@@ -6,10 +6,31 @@
 #include "library/frame/ReportText.h"
 #include "library/x12/AcknowledgmentCodes.h"
 #include "library/x12/X12Reports.h"
+#include "library/x12/X12SegmentReader.h"
 
+#include <cstdint>
 #include <cstdio>
+#include <filesystem>
+#include <string>
 
 namespace talmere::ansi99x {
+
+// What the listing and the claim-type match know of one acknowledgment file.
+struct THeaderInfo {
+    bool hasDateTime = false;
+    X12Date date;
+    X12Time time;
+    std::string serialNo;   // from the first group control number; "TA1" for a file with only a TA1
+    std::string status;     // the highest AK901 code of the file, or TA104
+    std::string sender;     // GS02 of the first FA group
+    std::string receiver;   // GS03 of the first FA group
+    std::string transSetNo; // ST02 of the first acknowledgment set, or TA101
+    std::int64_t included = 0;
+    std::int64_t received = 0;
+    std::int64_t accepted = 0;
+    std::string gs08;  // of the first FA group
+    std::string ak103; // of the first AK1, in a 5010 interchange only
+};
 
 namespace {
 
@@ -547,8 +568,8 @@ void WriteInterchangeAckBlock(ReportText& out, const InterchangeAck& ack)
     out.blankLine();
 }
 
-} // namespace
-
+// Reads the whole file into its summary: 0, 3 for a missing file, or 98 with the process-error text. A listing
+// reuses one reader for all its files.
 int ScanAcknowledgment(X12SegmentReader& reader, const std::filesystem::path& file, THeaderInfo& info)
 {
     info = THeaderInfo{};
@@ -604,6 +625,7 @@ int GenerateAcknowledgmentReport(const ReportRequest& request)
     return GenerateX12Report<AcknowledgmentWalk>(request, X12ReaderVariant::Acknowledgment, finish);
 }
 
+// Tells acknowledgments of institutional claims from those of professional claims (Param1).
 int MatchAcknowledgmentClaimType(const ReportRequest& request)
 {
     const std::filesystem::path file = ResolveReportFile(request);
@@ -627,8 +649,6 @@ int MatchAcknowledgmentClaimType(const ReportRequest& request)
     }
     return kStatusNoCustomMatch;
 }
-
-namespace {
 
 constexpr ReportFormat AcknowledgmentFormat(std::string_view name)
 {

@@ -230,6 +230,9 @@ bool MeetsIdentificationCriteria(const X12SegmentList& list, const Identificatio
     return false;
 }
 
+namespace {
+
+// The custom match test of COPY, MOVE and DELETE: 80 when the file meets the criteria, 81 otherwise.
 int MatchX12Content(const ReportRequest& request)
 {
     // The test answers only whether the file belongs to the type; whatever goes wrong, it does not.
@@ -253,8 +256,6 @@ int MatchX12Content(const ReportRequest& request)
         return kStatusNoCustomMatch;
     }
 }
-
-namespace {
 
 // An action type has no listing or report of its own; its custom match test is the content identification.
 constexpr ReportFormat ActionFormat(std::string_view name, int typeId)

@@ -68,7 +68,4 @@ struct IdentificationCriteria {
 // True when the loaded segments meet the criteria.
 bool MeetsIdentificationCriteria(const X12SegmentList& list, const IdentificationCriteria& criteria);
 
-// The custom match test of COPY, MOVE and DELETE: 80 when the file meets the criteria, 81 otherwise.
-int MatchX12Content(const ReportRequest& request);
-
 } // namespace talmere::x12ident

@@ -5,8 +5,23 @@
 #include "library/frame/ColumnTable.h"
 #include "library/frame/ReportText.h"
 #include "library/x12/X12Reports.h"
+#include "library/x12/X12SegmentReader.h"
+
+#include <filesystem>
+#include <string>
 
 namespace talmere::ansi864 {
+
+// What the listing knows of one message file.
+struct THeaderInfo {
+    bool hasDateTime = false;
+    X12Date date;
+    X12Time time;
+    std::string senderId;     // GS02 of the first TX group
+    std::string receiverId;   // GS03 of the first TX group
+    std::string transCtrlNo;  // ST02 of the first 864 set
+    std::string messageRefNo; // MIT01 of the first MIT
+};
 
 namespace {
 
@@ -286,8 +301,8 @@ bool TextMessageWalk::summaryDateTime(X12Date& date, X12Time& time) const
     return false;
 }
 
-} // namespace
-
+// Reads the file into its summary: 0, 3 for a missing file, 6 when it gives no date, or 98 with the
+// process-error text.
 int ScanTextMessage(X12SegmentReader& reader, const std::filesystem::path& file, THeaderInfo& info)
 {
     info = THeaderInfo{};
@@ -306,12 +321,6 @@ int ScanTextMessage(X12SegmentReader& reader, const std::filesystem::path& file,
             }
             return status;
         });
-}
-
-int ScanTextMessage(const std::filesystem::path& file, THeaderInfo& info)
-{
-    X12SegmentReader reader(X12ReaderVariant::TextMessage);
-    return ScanTextMessage(reader, file, info);
 }
 
 int BuildTextMessageListingLine(X12SegmentReader& reader, const std::filesystem::path& file, std::string_view name,
@@ -337,6 +346,8 @@ int GenerateTextMessageReport(const ReportRequest& request)
     const auto finish = [](const TextMessageWalk&, ReportText& out) { out.end(); };
     return GenerateX12Report<TextMessageWalk>(request, X12ReaderVariant::TextMessage, finish);
 }
+
+} // namespace
 
 constinit const ReportFormat kAnsi864Format{
     "ANSI_864",          kTypeAnsi864,  CreateTextMessageListing,   GenerateTextMessageReport,
