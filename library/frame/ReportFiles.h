@@ -91,7 +91,8 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// A listing or report text file, created anew, written through a buffer. Lines end in CR LF.
+// An output file (a listing, a report, a claim selection), created anew, written through a buffer. Lines end in
+// CR LF.
 class ReportOutputFile {
 public:
     ReportOutputFile() = default;

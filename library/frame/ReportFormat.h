@@ -47,7 +47,9 @@ int AnswerNoCustomMatch(const ReportRequest& request);
 //   ReportOutputError for every format (ReportOutputFile, ReportText): 1.
 // - A directory listing file that cannot be created or written raises ReportOutputError for every format: 1.
 // A report that is made whole beside its file and then put in its place (the copy of a text report) cannot be
-// half-written: when it fails, its file counts as one that could not be created (ReportOutputNotCreated).
+// half-written: when it fails, its file counts as one that could not be created (ReportOutputNotCreated). The
+// temporary file of a claim selection is no output of the call: when it cannot be written, the selection fails
+// and the whole report file is reported.
 int CreateReportOutput(ReportOutputFile& out, const ReportRequest& request);
 // The rule's answer for a report file of the request that could not be created: 5, or ReportOutputError.
 int ReportOutputNotCreated(const ReportRequest& request);
