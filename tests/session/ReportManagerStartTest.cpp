@@ -101,16 +101,7 @@ public:
                         "[General]\nServerDirectory=" + server.string() + "/\nInstallDirectory=" +
                             (root / "install").string() + "/\nDataDirectory=" + (root / "data").string() + "/\n");
     }
-    QProcessEnvironment environment() const
-    {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.remove("DISPLAY");
-        environment.remove("WAYLAND_DISPLAY");
-        environment.remove("QT_QPA_PLATFORM");
-        environment.insert("XDG_CONFIG_HOME", Q(m_root / "config"));
-        environment.insert("XDG_RUNTIME_DIR", Q(m_root / "runtime"));
-        return environment;
-    }
+    QProcessEnvironment environment() const { return test::ChildProcessEnvironment(m_root); }
     std::unique_ptr<test::ChildProcess> start(const QStringList& arguments) const
     {
         return std::make_unique<test::ChildProcess>(TALMERE_PROGRAM, arguments, environment());

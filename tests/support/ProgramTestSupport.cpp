@@ -76,15 +76,20 @@ void Installation::createStandardLayout(const std::string& talmereIni)
                     Folder(m_root / "data").toUtf8().constData());
 }
 
-QProcessEnvironment Installation::processEnvironment() const
+QProcessEnvironment ChildProcessEnvironment(const std::filesystem::path& root)
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.remove("DISPLAY");
     environment.remove("WAYLAND_DISPLAY");
     environment.remove("QT_QPA_PLATFORM");
-    environment.insert("XDG_CONFIG_HOME", Q(m_root / "config"));
-    environment.insert("XDG_RUNTIME_DIR", Q(m_root / "runtime"));
+    environment.insert("XDG_CONFIG_HOME", Q(root / "config"));
+    environment.insert("XDG_RUNTIME_DIR", Q(root / "runtime"));
     return environment;
+}
+
+QProcessEnvironment Installation::processEnvironment() const
+{
+    return ChildProcessEnvironment(m_root.path());
 }
 
 } // namespace talmere::test

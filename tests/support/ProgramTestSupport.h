@@ -46,6 +46,10 @@ public:
 };
 
 QString Q(const std::filesystem::path& path);
+
+// The environment of a program of the tests started as a child process: the settings home root/config, the
+// runtime folder root/runtime, and no display.
+QProcessEnvironment ChildProcessEnvironment(const std::filesystem::path& root);
 // A folder as the program writes folders: ending in the separator.
 QString Folder(const std::filesystem::path& path);
 
