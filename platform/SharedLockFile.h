@@ -29,6 +29,9 @@ public:
     bool open(const std::string& path);
     void close();
     bool isOpen() const { return m_fd >= 0; }
+    // Whether the path names the very file that is open here, and not another file that has taken its name
+    // since (after the open one was deleted or renamed). A link to the open file names it too.
+    bool isOpenAt(const std::string& path) const;
 
     // Tries once, without waiting.
     LockResult lockByte(std::uint64_t offset);

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace talmere::platform {
@@ -40,6 +41,16 @@ void SharedLockFile::close()
         ::close(m_fd);
         m_fd = -1;
     }
+}
+
+bool SharedLockFile::isOpenAt(const std::string& path) const
+{
+    struct stat open {};
+    struct stat named {};
+    if (m_fd < 0 || ::fstat(m_fd, &open) != 0 || ::stat(path.c_str(), &named) != 0) {
+        return false;
+    }
+    return open.st_dev == named.st_dev && open.st_ino == named.st_ino;
 }
 
 SharedLockFile::LockResult SharedLockFile::lockByte(std::uint64_t offset)

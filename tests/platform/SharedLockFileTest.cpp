@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 using namespace talmere;
 using platform::SharedLockFile;
 using LockResult = SharedLockFile::LockResult;
@@ -54,4 +56,30 @@ TEST(SharedLockFile, AByteHeldByAnotherOpenCannotBeRead)
     reader.close();
     EXPECT_FALSE(reader.canReadByte(0));
     EXPECT_EQ(reader.lockByte(0), LockResult::Failed);
+}
+
+TEST(SharedLockFile, TheOpenFileIsKnownByWhatItIsNotByItsName)
+{
+    test::TempFolder folder;
+    const std::string path = (folder / "dyna0001.dbf").string();
+    const std::string other = (folder / "dyna0002.dbf").string();
+    const std::string link = (folder / "link.dbf").string();
+    test::WriteFile(path, "A");
+    test::WriteFile(other, "A");
+    SharedLockFile file;
+    EXPECT_FALSE(file.isOpenAt(path)); // nothing open
+    ASSERT_TRUE(file.open(path));
+    EXPECT_TRUE(file.isOpenAt(path));
+    EXPECT_FALSE(file.isOpenAt(other)); // same contents, another file
+    std::filesystem::create_hard_link(path, link);
+    EXPECT_TRUE(file.isOpenAt(link));
+
+    // Deleted and made again under the same name: the name now stands for another file.
+    std::filesystem::remove(path);
+    EXPECT_FALSE(file.isOpenAt(path));
+    test::WriteFile(path, "A");
+    EXPECT_FALSE(file.isOpenAt(path));
+    EXPECT_TRUE(file.isOpenAt(link));
+    file.close();
+    EXPECT_FALSE(file.isOpenAt(link));
 }
