@@ -13,6 +13,7 @@
 #include "platform/FileSystem.h"
 #include "platform/FileTransfer.h"
 
+#include <QLocale>
 #include <QSet>
 
 namespace talmere {
@@ -151,7 +152,14 @@ bool Archive(ApplicationContext& context, int index, const QString& folder, cons
     const TReportConfigInfoRecord& type = context.reportTypes[index].info;
     const QString subfolder = ArchiveSubfolder(context, index);
     bool archived = false;
+    const int total = static_cast<int>(reports.size());
+    const QLocale english(QLocale::English, QLocale::UnitedStates);
+    int done = 0;
     for (const StagedReport& report : reports) {
+        context.prompts().progress(
+            QStringLiteral("Filing %1 of %2 staged files").arg(english.toString(done + 1), english.toString(total)),
+            done, total);
+        ++done;
         const QString name = report.path.mid(report.path.lastIndexOf(QLatin1Char('/')) + 1);
         if (!PerformPreArchiveTasks(context, index, folder, name)) {
             continue;
@@ -185,6 +193,7 @@ bool Archive(ApplicationContext& context, int index, const QString& folder, cons
         archived = true;
         LogArchiveAction(context, context.reportTypes[index].name, report.path, QStringLiteral("ARCHIVE"), target);
     }
+    context.prompts().progress({}, total, total);
     return archived;
 }
 

@@ -99,6 +99,8 @@ QString ApplicationTitle(const ProgramSettings& settings);
 struct LockTiming {
     int controlByteAttempts = 50;
     int retryMilliseconds = 100;
+    // How long one second of a time-out lasts while the archive lock is waited for; tests shorten it.
+    int millisecondsPerSecond = 1000;
 };
 
 // This process's hold on the user control file: the open file, the claimed user slot and how deep the

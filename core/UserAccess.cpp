@@ -184,7 +184,7 @@ int AcquireArchiveLock(ApplicationContext& context, int timeoutSeconds)
     if (result < 0 && timeoutSeconds > 0) {
         QElapsedTimer waited;
         waited.start();
-        const qint64 limit = static_cast<qint64>(timeoutSeconds) * 1000;
+        const qint64 limit = static_cast<qint64>(timeoutSeconds) * context.lockTiming.millisecondsPerSecond;
         while (result < 0 && waited.elapsed() <= limit) {
             Pause(context);
             result = ArchiveLockAttempt(context);

@@ -19,6 +19,14 @@ public:
     virtual void processPendingEvents() = 0;
     // The hourglass.
     virtual void setBusyCursor(bool on) = 0;
+    // How far a long operation has come ("Filing 120 of 1,000 staged files"): shown by a window once the
+    // operation has taken a moment, ignored where nobody watches. done == total ends it.
+    virtual void progress(const QString& text, int done, int total)
+    {
+        (void)text;
+        (void)done;
+        (void)total;
+    }
 };
 
 } // namespace talmere

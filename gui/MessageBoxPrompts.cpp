@@ -2,8 +2,14 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QProgressDialog>
 
 namespace talmere {
+
+MessageBoxPrompts::~MessageBoxPrompts()
+{
+    delete m_progress;
+}
 
 void MessageBoxPrompts::error(const QString& text)
 {
@@ -38,6 +44,27 @@ void MessageBoxPrompts::setBusyCursor(bool on)
     } else if (QApplication::overrideCursor() != nullptr) {
         QApplication::restoreOverrideCursor();
     }
+}
+
+void MessageBoxPrompts::progress(const QString& text, int done, int total)
+{
+    if (done >= total) {
+        delete m_progress;
+        return;
+    }
+    if (!m_progress) {
+        m_progress = new QProgressDialog(QApplication::activeWindow());
+        m_progress->setWindowTitle(m_title);
+        m_progress->setCancelButton(nullptr);
+        m_progress->setWindowModality(Qt::ApplicationModal);
+        m_progress->setMinimumDuration(500);
+        m_progress->setAutoClose(false);
+        m_progress->setAutoReset(false);
+    }
+    m_progress->setMaximum(total);
+    m_progress->setLabelText(text);
+    // Setting the value lets the dialog show itself once the minimum duration has passed, and repaint.
+    m_progress->setValue(done);
 }
 
 } // namespace talmere

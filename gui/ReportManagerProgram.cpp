@@ -1,7 +1,7 @@
 #include "gui/ReportManagerProgram.h"
 
 #include "gui/Shell.h"
-#include "session/ReportManagerStart.h"
+#include "gui/TfrmMain.h"
 
 #include <cstdio>
 
@@ -11,21 +11,30 @@ int RunReportManager(int argc, char** argv)
 {
     return RunShell(argc, argv, [](ShellSession& session) -> std::unique_ptr<QObject> {
         ApplicationContext& context = session.context;
+        auto window = std::make_unique<TfrmMain>(context, session.printers);
         ReportManagerStart outcome = ReportManagerStart::StartupFailed;
         try {
-            outcome = StartReportManager(context);
+            outcome = window->start();
         } catch (...) {
             context.prompts().error(QStringLiteral("Unexpected exception during the start of the report manager."));
         }
-        if (outcome == ReportManagerStart::Ready) {
-            // The report list window comes with a later part of the catalogue; until it is there, a good start
-            // ends after its archive run and says so.
-            const QByteArray title = ApplicationTitle(context.settings).toLocal8Bit();
-            std::fprintf(stderr, "%s: start-up complete; the report list window is not part of this build.\n",
-                         title.constData());
+        if (outcome != ReportManagerStart::Ready) {
+            // A silent archive run is done, or the start failed and the user has been told: the window goes,
+            // and with it the listing table, the configuration and the user's registration.
+            return nullptr;
         }
-        CloseReportManager(context);
-        return nullptr;
+        if (session.headless) {
+            // Without a display nobody could use the list: the start (with its archive run) is all there is.
+            const QByteArray title = ApplicationTitle(context.settings).toLocal8Bit();
+            std::fprintf(stderr,
+                         "%s: start-up complete; there is no display to show the report list on (start with "
+                         "/SILENTARCHIVE to archive without one).\n",
+                         title.constData());
+            return nullptr;
+        }
+        window->listenTo(session.channel);
+        window->show();
+        return window;
     });
 }
 

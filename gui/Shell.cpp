@@ -66,9 +66,10 @@ int RunShell(int argc, char** argv, const MainWindowLauncher& launcher)
 
     // Until the settings name the product, messages carry the built-in product name.
     const QString startTitle = kBuiltInProductName + QStringLiteral(" Report Manager");
+    const bool headless = IsHeadless();
     std::unique_ptr<UserPrompts> prompts;
     std::function<void(const QString&)> setPromptsTitle;
-    if (IsHeadless()) {
+    if (headless) {
         auto standardError = std::make_unique<StandardErrorPrompts>(startTitle);
         setPromptsTitle = [p = standardError.get()](const QString& title) { p->setTitle(title); };
         prompts = std::move(standardError);
@@ -98,7 +99,7 @@ int RunShell(int argc, char** argv, const MainWindowLauncher& launcher)
     // Without the channel the program still runs; later starts just do not find it.
     channel->listen(kApplicationWindowClass, title);
 
-    ShellSession session{context, *channel, *printers};
+    ShellSession session{context, *channel, *printers, headless};
     const std::unique_ptr<QObject> mainWindow = launcher ? launcher(session) : nullptr;
     if (mainWindow) {
         application.exec();

@@ -20,6 +20,8 @@ struct ShellSession {
     // Open under the application title: context-switch messages of later starts arrive here.
     platform::InstanceChannel& channel;
     platform::PrinterSystem& printers;
+    // No display: windows would show on nobody's screen, and messages go to standard error.
+    bool headless = false;
 };
 
 // Creates the main window, whose creation completes the start, and hands it over: the shell keeps it while

@@ -134,6 +134,10 @@ TEST_F(ArchiveRun, NumbersGoOnFromTheArchiveAndPast999)
     EXPECT_NE(listing.find("|AB240201.1001|"), std::string::npos) << listing;
     EXPECT_FALSE(
         IsDirectoryListingStale(test::Q(world.privateFolderListing("AB")), test::Folder(world.archive() / "AB")));
+    // Whoever watches sees the filing advance, and end.
+    EXPECT_EQ(world.prompts().progressShown,
+              (QStringList{"Filing 1 of 4 staged files", "Filing 2 of 4 staged files", "Filing 3 of 4 staged files",
+                           "Filing 4 of 4 staged files", "done 4"}));
 }
 
 TEST_F(ArchiveRun, AFileThatCannotBeFiledStaysStaged)

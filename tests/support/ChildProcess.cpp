@@ -54,7 +54,10 @@ void ChildProcess::kill()
 
 int ChildProcess::waitForExit(int milliseconds)
 {
-    if (!m_process.waitForFinished(milliseconds) || m_process.exitStatus() != QProcess::NormalExit) {
+    // A process whose end an event loop has already seen is finished; waiting for it again would fail.
+    const bool finished = m_process.state() == QProcess::NotRunning ? m_process.error() != QProcess::FailedToStart
+                                                                    : m_process.waitForFinished(milliseconds);
+    if (!finished || m_process.exitStatus() != QProcess::NormalExit) {
         return -1;
     }
     return m_process.exitCode();

@@ -37,11 +37,17 @@ public:
     }
     void processPendingEvents() override { ++pendingEventCalls; }
     void setBusyCursor(bool) override {}
+    void progress(const QString& text, int done, int total) override
+    {
+        progressShown.push_back(done < total ? text : QStringLiteral("done %1").arg(total));
+    }
 
     QStringList errors() const;
 
     std::vector<Shown> shown;
     int pendingEventCalls = 0;
+    // The progress texts in order; "done N" where an operation of N steps ended.
+    QStringList progressShown;
     bool confirmAnswer = true;
 };
 
