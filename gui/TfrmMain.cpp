@@ -170,8 +170,8 @@ void TfrmMain::buildPanels()
     header->setSectionResizeMode(QHeaderView::Interactive);
     header->setHighlightSections(false);
     header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    // The filler column, the last one shown, takes whatever width the grid has left.
-    header->setStretchLastSection(true);
+    // The filler column takes whatever width the grid has left (see applyColumns).
+    header->setStretchLastSection(false);
     header->setSortIndicatorClearable(true);
     header->setSortIndicator(-1, Qt::AscendingOrder);
     m_grid->setSortingEnabled(true);
@@ -220,7 +220,11 @@ void TfrmMain::buildPanels()
     typeLabel->setObjectName(QStringLiteral("lblReportType"));
     m_typeBox = new QComboBox(bottom);
     m_typeBox->setObjectName(QStringLiteral("cbReportType"));
-    m_typeBox->setFixedWidth(kTypeBoxWidth);
+    // The designed width, given up where the window is too narrow for the box and the three buttons.
+    m_typeBox->setMinimumContentsLength(60);
+    m_typeBox->setMaximumWidth(kTypeBoxWidth);
+    m_typeBox->setMinimumWidth(kTypeBoxWidth / 2);
+    m_typeBox->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     m_typeBox->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     typeLabel->setBuddy(m_typeBox);
     connect(m_typeBox, &QComboBox::activated, this, &TfrmMain::reportTypeChosen);
@@ -307,7 +311,8 @@ void TfrmMain::applyColumns()
     const int type = m_commands.selectedTypeIndex();
     const ListingModel& model = m_commands.model();
     const std::optional<std::vector<int>> saved = m_commands.savedColumnWidths(type);
-    const int characterWidth = m_grid->fontMetrics().averageCharWidth();
+    // A column's width in characters is measured in digits, which most values are made of, plus the cell's margins.
+    const int characterWidth = m_grid->fontMetrics().horizontalAdvance(QLatin1Char('0'));
     m_applyingColumns = true;
     m_grid->setUpdatesEnabled(false);
     QHeaderView* header = m_grid->horizontalHeader();
@@ -316,10 +321,14 @@ void TfrmMain::applyColumns()
     for (int column = 0; column < kListingColumnCount; ++column) {
         const bool shown = model.isColumnShown(column);
         m_grid->setColumnHidden(column, !shown);
-        if (!shown || column == kListingDummyColumn) {
+        if (column == kListingDummyColumn) {
+            header->setSectionResizeMode(column, QHeaderView::Stretch);
             continue;
         }
-        int width = model.columnWidthChars(column) * characterWidth + 8;
+        if (!shown) {
+            continue;
+        }
+        int width = model.columnWidthChars(column) * characterWidth + 12;
         if (saved && (*saved)[static_cast<std::size_t>(column)] > 0) {
             width = (*saved)[static_cast<std::size_t>(column)];
         }

@@ -1,10 +1,14 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building and testing Talmere need, when any of them is missing.
+# Installs the Debian packages that building and testing Talmere need, when any of them is missing. With --demo,
+# also what the demo needs to picture the report list window (xdotool, xwd, ImageMagick).
 set -euo pipefail
 
 # libshp-dev (the listing table) and xvfb (the program on a virtual display) serve the report list window.
 packages=(g++ make cmake ninja-build binutils libgtest-dev libbenchmark-dev clang-format
     qt6-base-dev libzip-dev libshp-dev xvfb)
+if [ "${1:-}" = "--demo" ]; then
+    packages+=(xdotool x11-apps imagemagick)
+fi
 
 missing=()
 for package in "${packages[@]}"; do

@@ -4,32 +4,20 @@ set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$top"
 
-./scripts/install-deps.sh
+./scripts/install-deps.sh --demo
 cmake --preset default >/dev/null
 cmake --build --preset default
 
 tool="$top/build/bin/talmere-report"
 install="$top/build/demo-run"
-rm -rf "$install"
-cp -r demo "$install"
-# Report files carry the date they arrived; a checkout stamps them all with today. Names ending in
-# yyyymmdd get that date back, at eight in the morning.
-for file in "$install"/mailbox/*; do
-    if [[ "$(basename "$file")" =~ ([0-9]{8})[^/]*$ ]]; then
-        touch -d "${BASH_REMATCH[1]} 08:00" "$file"
-    fi
-done
+./scripts/prepare-demo.sh "$install"
 
 section() { printf '\n=== %s\n' "$*"; }
 
 # The main job: the archive run of the demo installation as a scheduler starts it (talmere /SILENTARCHIVE,
 # no display needed), on a fresh copy with the program beside it, then the archive as talmere-report lists it.
 archived="$top/build/demo-archive"
-rm -rf "$archived"
-cp -a "$install" "$archived"
-cp build/bin/talmere build/bin/libtalmrdll.so "$archived/"
-mkdir -p "$archived/.config" "$archived/.runtime"
-chmod 700 "$archived/.runtime"
+./scripts/prepare-demo.sh "$archived"
 section "Archive run: talmere /SILENTARCHIVE in $archived"
 (cd "$archived" && env -u DISPLAY -u WAYLAND_DISPLAY XDG_CONFIG_HOME="$archived/.config" \
     XDG_RUNTIME_DIR="$archived/.runtime" ./talmere /SILENTARCHIVE)
@@ -80,3 +68,9 @@ for name in ERA835_20261210.X12 LTR20261203.TXT; do
 done
 section "Received-name match of the staged BCBSMN file PMAA341 for claim category MA (BCBSMN_TEXT)"
 "$tool" match BCBSMN_TEXT "$install/mailbox/PMAA341" --param 1=MA --install-dir "$install"
+
+# The report list window on the demo installation, pictured under a virtual display (docs/images/).
+if [ -n "${DISPLAY:-}" ] || command -v xvfb-run >/dev/null; then
+    section "Pictures of the report list window (docs/images/)"
+    ./scripts/screenshots.sh
+fi
