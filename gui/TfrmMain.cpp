@@ -76,6 +76,14 @@ TfrmMain::TfrmMain(ApplicationContext& context, platform::PrinterSystem& printer
 
 TfrmMain::~TfrmMain()
 {
+    // The widgets outlive this part of the window while its base classes go: nothing they signal may reach it any
+    // more, and the grid lets go of the models, which go with the commands.
+    m_grid->horizontalHeader()->disconnect(this);
+    m_grid->selectionModel()->disconnect(this);
+    m_grid->disconnect(this);
+    m_search->disconnect(this);
+    m_typeBox->disconnect(this);
+    m_grid->setModel(nullptr);
     m_commands.finish();
 }
 

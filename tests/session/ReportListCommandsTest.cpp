@@ -346,3 +346,24 @@ TEST_F(ReportListCommandsTest, ColumnWidthsAreKeptPerTypeAndNonsenseIsIgnored)
     world.installation().programStore().setValue("Reports/Letters", "ListColumnWidths", "1,2,3");
     EXPECT_EQ(commands.savedColumnWidths(2), std::nullopt);
 }
+
+TEST_F(ReportListCommandsTest, TheArchiveHeldElsewhereAtTheStartEndsItWithItsMessage)
+{
+    stageReports();
+    ApplicationContext& context = world.context();
+    context.flags.BypassAccessChecks = false;
+    test::ChildProcess other(TALMERE_ACCESS_PROBE, {Folder(world.server())}, world.installation().processEnvironment());
+    ASSERT_EQ(other.ask("register"), "registered 1");
+    ASSERT_EQ(other.ask("acquire 0"), "acquired 0");
+
+    ReportListCommands commands(context);
+    EXPECT_EQ(commands.start(), ReportManagerStart::StartupFailed);
+    EXPECT_EQ(world.prompts().errors(),
+              QStringList{"Unable to obtain exclusive access to the report archive. Contact your system administrator "
+                          "if this problem persists. The report viewer program will now be terminated."});
+    // Nothing was filed, and the window's table goes with it.
+    EXPECT_EQ(FileNames(world.mailbox()).size(), 3u);
+    commands.finish();
+    EXPECT_EQ(FileNames(world.install() / "private"), Names{});
+    EXPECT_FALSE(context.userAccess.file.isOpen());
+}
