@@ -197,23 +197,14 @@ bool Archive(ApplicationContext& context, int index, const QString& folder, cons
     return archived;
 }
 
-class ArchiveLockHold {
-public:
-    explicit ArchiveLockHold(ApplicationContext& context) : m_context(context) {}
-    ~ArchiveLockHold() { ReleaseArchiveLock(m_context); }
-
-private:
-    ApplicationContext& m_context;
-};
-
 } // namespace
 
 bool RunArchive(ApplicationContext& context)
 {
-    if (AcquireArchiveLock(context, kArchiveLockSeconds) < 0) {
+    ArchiveLockHold hold(context);
+    if (!hold.acquire(kArchiveLockSeconds)) {
         return true;
     }
-    const ArchiveLockHold hold(context);
     try {
         if (!context.settings.ReportArchivePreprocessor.isEmpty()) {
             RunArchivePreprocessor(context, context.settings.ReportArchivePreprocessor);

@@ -1,5 +1,7 @@
 #include "bench/BenchSupport.h"
 
+#include <algorithm>
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -65,6 +67,17 @@ void PrintFigure(const std::string& what, double value, const std::string& unit,
     std::printf("%-52s %12.1f %-8s baseline %12.1f %-8s ratio %6.2f\n", what.c_str(), value, unit.c_str(),
                 baselineValue, baselineUnit.c_str(), baselineValue > 0 ? value / baselineValue : 0.0);
     std::fflush(stdout);
+}
+
+double BestSeconds(int runs, const std::function<void()>& work)
+{
+    double best = 1e9;
+    for (int i = 0; i < runs; ++i) {
+        const double start = NowSeconds();
+        work();
+        best = std::min(best, NowSeconds() - start);
+    }
+    return best;
 }
 
 } // namespace talmere::bench

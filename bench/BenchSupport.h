@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,9 @@ double PlainReadSeconds(const std::filesystem::path& file);
 
 // Seconds since an arbitrary start, from a monotonic clock.
 double NowSeconds();
+
+// The shortest of several runs of some work, in seconds: the figure least disturbed by the rest of the machine.
+double BestSeconds(int runs, const std::function<void()>& work);
 
 // The peak resident memory of this process so far, in MiB.
 double PeakResidentMiB();

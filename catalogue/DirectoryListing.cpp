@@ -60,26 +60,6 @@ void RemoveListing(const QString& path)
     platform::RemoveFile(ToNativePath(path));
 }
 
-class ArchiveLockHold {
-public:
-    explicit ArchiveLockHold(ApplicationContext& context) : m_context(context) {}
-    ~ArchiveLockHold()
-    {
-        if (m_held) {
-            ReleaseArchiveLock(m_context);
-        }
-    }
-    bool acquire(int seconds)
-    {
-        m_held = AcquireArchiveLock(m_context, seconds) >= 0;
-        return m_held;
-    }
-
-private:
-    ApplicationContext& m_context;
-    bool m_held = false;
-};
-
 // The parse, also handing out the file name as the bytes it was written in.
 bool ParseLine(std::string_view line, TDirectoryListingInfo& info, std::string_view& rawName);
 

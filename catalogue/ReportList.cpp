@@ -14,15 +14,6 @@ namespace {
 
 constexpr int kDeleteLockSeconds = 10;
 
-class BusyCursor {
-public:
-    explicit BusyCursor(UserPrompts& prompts) : m_prompts(prompts) { m_prompts.setBusyCursor(true); }
-    ~BusyCursor() { m_prompts.setBusyCursor(false); }
-
-private:
-    UserPrompts& m_prompts;
-};
-
 } // namespace
 
 bool PassesDateFilter(double reportDateTime, const ReportDateFilter& filter)
@@ -86,7 +77,8 @@ bool DeleteListedReport(ApplicationContext& context, int typeIndex, ListingModel
         return false;
     }
     const BusyCursor busy(context.prompts());
-    if (AcquireArchiveLock(context, kDeleteLockSeconds) < 0) {
+    ArchiveLockHold hold(context);
+    if (!hold.acquire(kDeleteLockSeconds)) {
         context.prompts().error(kDeleteLockFailedMessage);
         return false;
     }
@@ -99,7 +91,6 @@ bool DeleteListedReport(ApplicationContext& context, int typeIndex, ListingModel
         platform::RemoveFile(ToNativePath(ResolveNoCase(ArchiveSubfolder(context, typeIndex) + fileName)));
     }
     const bool removed = model.removeReportRow(row);
-    ReleaseArchiveLock(context);
     if (!removed) {
         context.prompts().error(kListingTableWriteFailedMessage.arg(model.tableError()));
     }

@@ -47,4 +47,29 @@ int AcquireArchiveLock(ApplicationContext& context, int timeoutSeconds);
 // Gives up one level, and the lock itself with the last one. Once for every successful acquisition.
 void ReleaseArchiveLock(ApplicationContext& context);
 
+// The archive lock as long as the object lives, when acquire() got it: released however the work under it ends.
+class ArchiveLockHold {
+public:
+    explicit ArchiveLockHold(ApplicationContext& context) : m_context(context) {}
+    ~ArchiveLockHold()
+    {
+        if (m_held) {
+            ReleaseArchiveLock(m_context);
+        }
+    }
+    ArchiveLockHold(const ArchiveLockHold&) = delete;
+    ArchiveLockHold& operator=(const ArchiveLockHold&) = delete;
+
+    // AcquireArchiveLock with the time-out; true when the lock is held.
+    bool acquire(int timeoutSeconds)
+    {
+        m_held = m_held || AcquireArchiveLock(m_context, timeoutSeconds) >= 0;
+        return m_held;
+    }
+
+private:
+    ApplicationContext& m_context;
+    bool m_held = false;
+};
+
 } // namespace talmere

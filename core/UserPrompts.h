@@ -29,4 +29,16 @@ public:
     }
 };
 
+// The hourglass for the life of the object, also when the work it covers fails.
+class BusyCursor {
+public:
+    explicit BusyCursor(UserPrompts& prompts) : m_prompts(prompts) { m_prompts.setBusyCursor(true); }
+    ~BusyCursor() { m_prompts.setBusyCursor(false); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+
+private:
+    UserPrompts& m_prompts;
+};
+
 } // namespace talmere

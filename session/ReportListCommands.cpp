@@ -15,24 +15,6 @@ namespace {
 constexpr int kListLockSeconds = 10;
 const QString kColumnWidthsName = QStringLiteral("ListColumnWidths");
 
-class BusyCursor {
-public:
-    explicit BusyCursor(UserPrompts& prompts) : m_prompts(prompts) { m_prompts.setBusyCursor(true); }
-    ~BusyCursor() { m_prompts.setBusyCursor(false); }
-
-private:
-    UserPrompts& m_prompts;
-};
-
-class ArchiveLockHold {
-public:
-    explicit ArchiveLockHold(ApplicationContext& context) : m_context(context) {}
-    ~ArchiveLockHold() { ReleaseArchiveLock(m_context); }
-
-private:
-    ApplicationContext& m_context;
-};
-
 } // namespace
 
 // Sets Busy for the life of a guarded command, also when the command fails; a context switch that arrived
@@ -130,11 +112,11 @@ void ReportListCommands::changeReportType(int item)
 {
     selectItem(item);
     const BusyCursor cursor(m_context.prompts());
-    if (AcquireArchiveLock(m_context, kListLockSeconds) < 0) {
+    ArchiveLockHold hold(m_context);
+    if (!hold.acquire(kListLockSeconds)) {
         m_context.prompts().error(kListLockFailedMessage);
         return;
     }
-    const ArchiveLockHold hold(m_context);
     if (selectedTypeIndex() >= 0) {
         RebuildDirectoryListing(m_context, selectedTypeIndex(), false, false);
     }
@@ -148,11 +130,11 @@ void ReportListCommands::refresh()
     }
     const Guard guard(*this);
     const BusyCursor cursor(m_context.prompts());
-    if (AcquireArchiveLock(m_context, kListLockSeconds) < 0) {
+    ArchiveLockHold hold(m_context);
+    if (!hold.acquire(kListLockSeconds)) {
         m_context.prompts().error(kListLockFailedMessage);
         return;
     }
-    const ArchiveLockHold hold(m_context);
     RunArchive(m_context);
     if (selectedTypeIndex() >= 0) {
         RebuildDirectoryListing(m_context, selectedTypeIndex(), true, false);

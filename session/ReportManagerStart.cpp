@@ -20,29 +20,15 @@ void CleanupMailboxIfAsked(ApplicationContext& context)
     }
 }
 
-class BusyCursor {
-public:
-    explicit BusyCursor(ApplicationContext& context) : m_context(context) { m_context.prompts().setBusyCursor(true); }
-    ~BusyCursor() { m_context.prompts().setBusyCursor(false); }
-
-private:
-    ApplicationContext& m_context;
-};
-
 // One silent run with whatever lock can be had at once; another workstation's run makes it a no-op.
 void RunSilentArchive(ApplicationContext& context)
 {
-    if (AcquireArchiveLock(context, 0) < 0) {
+    ArchiveLockHold hold(context);
+    if (!hold.acquire(0)) {
         return;
     }
-    try {
-        RunArchive(context);
-        CleanupMailboxIfAsked(context);
-    } catch (...) {
-        ReleaseArchiveLock(context);
-        throw;
-    }
-    ReleaseArchiveLock(context);
+    RunArchive(context);
+    CleanupMailboxIfAsked(context);
 }
 
 } // namespace
@@ -78,24 +64,19 @@ ReportManagerStart StartReportManager(ApplicationContext& context, const ReportM
         return ReportManagerStart::StartupFailed;
     }
 
-    const BusyCursor busy(context);
-    if (AcquireArchiveLock(context, kStartLockSeconds) < 0) {
+    const BusyCursor busy(context.prompts());
+    ArchiveLockHold hold(context);
+    if (!hold.acquire(kStartLockSeconds)) {
         context.prompts().error(kStartLockFailedMessage);
         return ReportManagerStart::StartupFailed;
     }
-    try {
-        PurgeReportArchive(context);
-        RunArchive(context);
-        RebuildDirectoryListing(context, selected, false, false);
-        if (hooks.fillList) {
-            hooks.fillList();
-        }
-        CleanupMailboxIfAsked(context);
-    } catch (...) {
-        ReleaseArchiveLock(context);
-        throw;
+    PurgeReportArchive(context);
+    RunArchive(context);
+    RebuildDirectoryListing(context, selected, false, false);
+    if (hooks.fillList) {
+        hooks.fillList();
     }
-    ReleaseArchiveLock(context);
+    CleanupMailboxIfAsked(context);
     return ReportManagerStart::Ready;
 }
 

@@ -22,21 +22,6 @@ using namespace talmere;
 using namespace talmere::bench;
 namespace fs = std::filesystem;
 
-namespace {
-
-double Best(int times, const std::function<void()>& work)
-{
-    double best = 1e9;
-    for (int i = 0; i < times; ++i) {
-        const double start = NowSeconds();
-        work();
-        best = std::min(best, NowSeconds() - start);
-    }
-    return best;
-}
-
-} // namespace
-
 int main(int argc, char** argv)
 {
     QCoreApplication application(argc, argv);
@@ -68,7 +53,7 @@ int main(int argc, char** argv)
 
     const QString listing = ListingFilePath(world.context(), 0);
     const QString archive = QString::fromStdString(world.archiveFolder().string()) + '/';
-    const double plainCheck = Best(5, [&] {
+    const double plainCheck = BestSeconds(5, [&] {
         std::ifstream in(listing.toStdString(), std::ios::binary);
         const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         std::size_t names = 0;
@@ -80,13 +65,13 @@ int main(int argc, char** argv)
         }
     });
     bool stale = true;
-    const double check = Best(5, [&] { stale = IsDirectoryListingStale(listing, archive); });
+    const double check = BestSeconds(5, [&] { stale = IsDirectoryListingStale(listing, archive); });
     if (stale) {
         std::fprintf(stderr, "a fresh listing was found stale\n");
         return 1;
     }
     PrintFigure("staleness check of a fresh listing", check * 1000, "ms", plainCheck * 1000, "ms read");
-    const double unforced = Best(5, [&] { RebuildDirectoryListing(world.context(), 0, false, false); });
+    const double unforced = BestSeconds(5, [&] { RebuildDirectoryListing(world.context(), 0, false, false); });
     PrintFigure("listing check as the window runs it (lock and check)", unforced * 1000, "ms", plainCheck * 1000,
                 "ms read");
     return 0;

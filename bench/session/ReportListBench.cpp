@@ -21,21 +21,6 @@
 using namespace talmere;
 using namespace talmere::bench;
 
-namespace {
-
-double Best(int times, const std::function<void()>& work)
-{
-    double best = 1e9;
-    for (int i = 0; i < times; ++i) {
-        const double start = NowSeconds();
-        work();
-        best = std::min(best, NowSeconds() - start);
-    }
-    return best;
-}
-
-} // namespace
-
 int main(int argc, char** argv)
 {
     QCoreApplication application(argc, argv);
@@ -57,7 +42,7 @@ int main(int argc, char** argv)
 
     const QString listing = ListingFilePath(world.context(), 0);
     std::size_t parsed = 0;
-    const double baseline = Best(5, [&] {
+    const double baseline = BestSeconds(5, [&] {
         parsed = 0;
         TDirectoryListingInfo entry;
         for (const std::string& line : ReadListingLines(listing)) {
@@ -69,9 +54,9 @@ int main(int argc, char** argv)
         return 1;
     }
     const double fill =
-        Best(5, [&] { FillListingTable(world.context(), commands.selectedTypeIndex(), {}, commands.model()); });
+        BestSeconds(5, [&] { FillListingTable(world.context(), commands.selectedTypeIndex(), {}, commands.model()); });
     PrintFigure("list fill from a fresh listing (with the table)", fill * 1000, "ms", baseline * 1000, "ms parse");
-    const double change = Best(5, [&] { commands.changeReportType(0); });
+    const double change = BestSeconds(5, [&] { commands.changeReportType(0); });
     PrintFigure("report type change to that type", change * 1000, "ms", baseline * 1000, "ms parse");
 
     // A user typing a sender's ID: each keystroke narrows the shown rows anew, and the grid then asks how many
@@ -92,7 +77,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "the search for a text no report holds still showed %d rows\n", shown);
         return 1;
     }
-    const double clear = Best(1, [&] {
+    const double clear = BestSeconds(1, [&] {
         commands.viewModel().setSearchText({});
         shown = commands.viewModel().rowCount();
     });

@@ -6,7 +6,6 @@
 #include "core/Startup.h"
 #include "core/UserAccess.h"
 #include "platform/InstanceChannel.h"
-#include "platform/PrinterSystem.h"
 #include "tests/support/ArchiveTestSupport.h"
 #include "tests/support/ChildProcess.h"
 
@@ -34,35 +33,17 @@ namespace {
 
 using Names = std::vector<std::string>;
 
-const std::string kConfiguration =
-    "[Report Types]\nAcks=\nLetters=\nClaims=\n" +
-    TypeSection("Acks", {"ReportFormat=ANSI_999", "ReportDesc=Acknowledgments", "ArchivePrefix=AK",
-                         "StagingDirectory=%SERVER_DIR%\\mailbox", "SearchIdent1=ISA", "SearchIdent2=ST*999",
-                         "ArchiveDays=-1"}) +
-    TypeSection("Letters", {"ReportFormat=TEXT", "ReportDesc=Payer Letters", "ArchivePrefix=PL",
-                            "StagingDirectory=%SERVER_DIR%\\mailbox", "FileNameMask=LTR*.TXT", "ArchiveDays=-1",
-                            "ReportContext=UB92"}) +
-    TypeSection("Claims", {"ReportFormat=TEXT", "ReportDesc=Professional Letters", "ArchivePrefix=PR",
-                           "StagingDirectory=%SERVER_DIR%\\mailbox", "FileNameMask=PRO*.TXT", "ArchiveDays=-1",
-                           "ReportContext=1500"});
-
-class Printers final : public platform::PrinterSystem {
-public:
-    QString defaultPrinterName() const override { return QStringLiteral("Laser"); }
-    QStringList printerNames() const override { return {QStringLiteral("Laser")}; }
-};
-
 class MainWindow : public ::testing::Test {
 protected:
     test::ArchiveWorld world;
-    Printers printers;
+    test::FixedPrinters printers;
     std::vector<int> viewed;
 
     void SetUp() override
     {
         world.context().settings.ReportArchiveDirectory = "archive";
         world.context().lockTiming.millisecondsPerSecond = 20;
-        world.writeConfiguration(kConfiguration);
+        world.writeConfiguration(test::ReportListConfiguration());
         world.stage("A1.X12", test::Acknowledgment999("20240201", "0700", 1), DateTimeParts{2024, 2, 1, 7, 0});
         world.stage("A2.X12", test::Acknowledgment999("20240331", "2359", 2), DateTimeParts{2024, 3, 31, 23, 59});
         world.stage("A3.X12", test::Acknowledgment999("20240401", "0000", 3), DateTimeParts{2024, 4, 1, 0, 0});
@@ -244,7 +225,7 @@ TEST_F(MainWindow, ASecondStartSwitchesTheClaimContextOfTheRunningWindow)
     test::WriteFile(world.installation().configHome() / "Brennwick" / "Qorva32.conf",
                     "[General]\nServerDirectory=" + world.server().string() + "/\nInstallDirectory=" +
                         world.install().string() + "/\nDataDirectory=" + (world.root() / "data").string() + "/\n");
-    test::WriteFile(world.server() / "TALMERE.INI", kConfiguration);
+    test::WriteFile(world.server() / "TALMERE.INI", test::ReportListConfiguration());
     fs::create_directories(world.root() / "runtime");
     fs::permissions(world.root() / "runtime", fs::perms::owner_all);
     const test::ScopedEnvironment runtime("XDG_RUNTIME_DIR", (world.root() / "runtime").c_str());

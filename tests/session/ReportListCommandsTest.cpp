@@ -5,7 +5,6 @@
 #include "session/ReportListCommands.h"
 #include "catalogue/ListingModel.h"
 #include "core/UserAccess.h"
-#include "platform/PrinterSystem.h"
 #include "tests/support/ArchiveTestSupport.h"
 #include "tests/support/ChildProcess.h"
 
@@ -21,26 +20,6 @@ namespace {
 
 using Names = std::vector<std::string>;
 
-const std::string kConfiguration =
-    "[Report Types]\nJunk=\nAcks=\nLetters=\nClaims=\n" +
-    TypeSection("Junk", {"ReportFormat=DELETE", "FileNameMask=*.TMP", "StagingDirectory=%SERVER_DIR%\\mailbox"}) +
-    TypeSection("Acks", {"ReportFormat=ANSI_999", "ReportDesc=Acknowledgments", "ArchivePrefix=AK",
-                         "StagingDirectory=%SERVER_DIR%\\mailbox", "SearchIdent1=ISA", "SearchIdent2=ST*999",
-                         "ArchiveDays=-1"}) +
-    TypeSection("Letters", {"ReportFormat=TEXT", "ReportDesc=Payer Letters", "ArchivePrefix=PL",
-                            "StagingDirectory=%SERVER_DIR%\\mailbox", "FileNameMask=LTR*.TXT", "ArchiveDays=-1",
-                            "ReportContext=UB92"}) +
-    TypeSection("Claims", {"ReportFormat=TEXT", "ReportDesc=Professional Letters", "ArchivePrefix=PR",
-                           "StagingDirectory=%SERVER_DIR%\\mailbox", "FileNameMask=PRO*.TXT", "ArchiveDays=-1",
-                           "ReportContext=1500"});
-
-class Printers final : public platform::PrinterSystem {
-public:
-    QString defaultPrinterName() const override { return defaultPrinter; }
-    QStringList printerNames() const override { return {defaultPrinter}; }
-    QString defaultPrinter = QStringLiteral("Laser");
-};
-
 class ReportListCommandsTest : public ::testing::Test {
 protected:
     test::ArchiveWorld world;
@@ -49,7 +28,7 @@ protected:
     {
         world.context().settings.ReportArchiveDirectory = "archive";
         world.context().lockTiming.millisecondsPerSecond = 20;
-        world.writeConfiguration(kConfiguration);
+        world.writeConfiguration(test::ReportListConfiguration());
     }
 
     // Two acknowledgments and a letter, staged with the dates they arrived.
@@ -304,7 +283,7 @@ TEST_F(ReportListCommandsTest, ClosingKeepsThePlacementAndSavesTheSettingsUnless
     commands.setViewInProgress(false);
     EXPECT_TRUE(commands.mayClose());
 
-    Printers printers;
+    test::FixedPrinters printers;
     int resets = 0;
     commands.close({10, 20, 700, 400}, true, printers, [&] { ++resets; });
     EXPECT_EQ(resets, 1);
@@ -326,7 +305,7 @@ TEST_F(ReportListCommandsTest, AFailedStartSavesNothing)
     ReportListCommands commands(world.context());
     EXPECT_EQ(commands.start(), ReportManagerStart::StartupFailed);
     EXPECT_TRUE(commands.startupFailed());
-    Printers printers;
+    test::FixedPrinters printers;
     commands.close({10, 20, 700, 400}, false, printers);
     EXPECT_FALSE(world.installation().programStore().value("General", "ReportListPositionWidth"));
     EXPECT_EQ(FileNames(world.install() / "private"), Names{});

@@ -93,6 +93,22 @@ std::string TypeSection(const std::string& name, const std::vector<std::string>&
     return text;
 }
 
+std::string ReportListConfiguration()
+{
+    return "[Report Types]\nJunk=\nAcks=\nLetters=\nClaims=\n" +
+           TypeSection("Junk",
+                       {"ReportFormat=DELETE", "FileNameMask=*.TMP", "StagingDirectory=%SERVER_DIR%\\mailbox"}) +
+           TypeSection("Acks", {"ReportFormat=ANSI_999", "ReportDesc=Acknowledgments", "ArchivePrefix=AK",
+                                "StagingDirectory=%SERVER_DIR%\\mailbox", "SearchIdent1=ISA", "SearchIdent2=ST*999",
+                                "ArchiveDays=-1"}) +
+           TypeSection("Letters", {"ReportFormat=TEXT", "ReportDesc=Payer Letters", "ArchivePrefix=PL",
+                                   "StagingDirectory=%SERVER_DIR%\\mailbox", "FileNameMask=LTR*.TXT", "ArchiveDays=-1",
+                                   "ReportContext=UB92"}) +
+           TypeSection("Claims", {"ReportFormat=TEXT", "ReportDesc=Professional Letters", "ArchivePrefix=PR",
+                                  "StagingDirectory=%SERVER_DIR%\\mailbox", "FileNameMask=PRO*.TXT", "ArchiveDays=-1",
+                                  "ReportContext=1500"});
+}
+
 std::string Acknowledgment999(const std::string& date, const std::string& time, int control)
 {
     const std::string number = std::to_string(control);

@@ -58,6 +58,11 @@ std::vector<std::string> FileNames(const std::filesystem::path& folder);
 // A report type section of TALMERE.INI: "[Report Details - name]" and the given lines.
 std::string TypeSection(const std::string& name, const std::vector<std::string>& lines);
 
+// A configuration for the report list: an action type (Junk, DELETE) and three listed types, Acks (ANSI_999,
+// prefix AK, both claim contexts), Letters ("Payer Letters", TEXT, PL, institutional only) and Claims
+// ("Professional Letters", TEXT, PR, professional only), all staged in the mailbox.
+std::string ReportListConfiguration();
+
 // A small 999 acknowledgment whose group is dated yyyymmdd at hhmm.
 std::string Acknowledgment999(const std::string& date, const std::string& time, int control);
 

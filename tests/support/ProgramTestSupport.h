@@ -5,6 +5,7 @@
 
 #include "core/ApplicationContext.h"
 #include "core/UserPrompts.h"
+#include "platform/PrinterSystem.h"
 #include "platform/SettingsStore.h"
 #include "tests/support/TestSupport.h"
 
@@ -49,6 +50,18 @@ public:
     // The progress texts in order; "done N" where an operation of N steps ended.
     QStringList progressShown;
     bool confirmAnswer = true;
+};
+
+// The printers of a test: one default printer, or none when its name is emptied.
+class FixedPrinters final : public platform::PrinterSystem {
+public:
+    QString defaultPrinterName() const override { return defaultPrinter; }
+    QStringList printerNames() const override
+    {
+        return defaultPrinter.isEmpty() ? QStringList{} : QStringList{defaultPrinter};
+    }
+
+    QString defaultPrinter = QStringLiteral("Laser");
 };
 
 QString Q(const std::filesystem::path& path);
