@@ -269,6 +269,8 @@ ReportManagerStart TfrmMain::start()
         if (m_grid->model()->rowCount() > 0) {
             m_grid->selectRow(0);
         }
+        // The list is what the user works in: arrow keys move through it, Enter views.
+        m_grid->setFocus();
         placeWindow();
         updateCommandStates();
     }

@@ -46,7 +46,8 @@ sleep 1
 previous=""
 for number in $(seq -w 1 30); do
     picture="$images/report-list-$number.png"
-    xwd -id "$window" -silent | convert xwd:- "$picture"
+    # Without metadata (times, dates), so that the same window gives the same file.
+    xwd -id "$window" -silent | convert xwd:- -strip -define png:exclude-chunks=date,time "$picture"
     if [ -n "$previous" ] && cmp -s <(convert "$previous" rgb:-) <(convert "$picture" rgb:-); then
         rm -f "$picture"
         break
