@@ -1,7 +1,11 @@
 #include "gui/ReportManagerProgram.h"
 
+#include "client/AboutInformation.h"
 #include "gui/Shell.h"
+#include "gui/TAboutBox.h"
 #include "gui/TfrmMain.h"
+
+#include <QApplication>
 
 #include <cstdio>
 
@@ -11,7 +15,13 @@ int RunReportManager(int argc, char** argv)
 {
     return RunShell(argc, argv, [](ShellSession& session) -> std::unique_ptr<QObject> {
         ApplicationContext& context = session.context;
-        auto window = std::make_unique<TfrmMain>(context, session.printers);
+        ReportWindowCommands commands;
+        // The context outlives the window that keeps these commands.
+        commands.about = [&context] {
+            TAboutBox box(context, VersionLabel(ProgramVersionNumbers()), QApplication::activeWindow());
+            box.exec();
+        };
+        auto window = std::make_unique<TfrmMain>(context, session.printers, commands);
         ReportManagerStart outcome = ReportManagerStart::StartupFailed;
         try {
             outcome = window->start();
