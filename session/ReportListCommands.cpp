@@ -13,7 +13,9 @@ namespace talmere {
 namespace {
 
 constexpr int kListLockSeconds = 10;
-const QString kColumnWidthsName = QStringLiteral("ListColumnWidths");
+// The column widths of the list live in a group of their own, one value per type named after it: the "Reports"
+// group is the preferences', which rewrite it whole, and a type's subgroup there means preferences of its own.
+const QString kColumnWidthsGroup = QStringLiteral("ReportListColumns");
 
 } // namespace
 
@@ -272,8 +274,8 @@ std::optional<std::vector<int>> ReportListCommands::savedColumnWidths(int typeIn
     if (typeIndex < 0 || typeIndex >= static_cast<int>(m_context.reportTypes.size())) {
         return std::nullopt;
     }
-    const QString group = QStringLiteral("Reports/") + m_context.reportTypes[static_cast<std::size_t>(typeIndex)].name;
-    const std::optional<QString> text = m_context.programStore().value(group, kColumnWidthsName);
+    const std::optional<QString> text = m_context.programStore().value(
+        kColumnWidthsGroup, m_context.reportTypes[static_cast<std::size_t>(typeIndex)].name);
     if (!text) {
         return std::nullopt;
     }
@@ -303,8 +305,9 @@ void ReportListCommands::saveColumnWidths(int typeIndex, const std::vector<int>&
     for (const int width : widths) {
         pieces << QString::number(width);
     }
-    const QString group = QStringLiteral("Reports/") + m_context.reportTypes[static_cast<std::size_t>(typeIndex)].name;
-    m_context.programStore().setValue(group, kColumnWidthsName, pieces.join(QLatin1Char(',')));
+    m_context.programStore().setValue(kColumnWidthsGroup,
+                                      m_context.reportTypes[static_cast<std::size_t>(typeIndex)].name,
+                                      pieces.join(QLatin1Char(',')));
 }
 
 } // namespace talmere

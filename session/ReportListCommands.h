@@ -113,8 +113,8 @@ public:
     // The window goes: the listing table and its file, the configuration, the user's registration.
     void finish();
 
-    // Column widths in pixels that the user set for a type's shown columns (A_FIELD01 .. A_FIELD12); nothing when
-    // none were kept.
+    // Column widths in pixels that the user set for a type's shown columns (A_FIELD01 .. A_FIELD12), kept in the
+    // settings store's group "ReportListColumns" under the type's name; nothing when none were kept.
     std::optional<std::vector<int>> savedColumnWidths(int typeIndex) const;
     void saveColumnWidths(int typeIndex, const std::vector<int>& widths);
 

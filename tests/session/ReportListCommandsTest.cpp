@@ -320,9 +320,11 @@ TEST_F(ReportListCommandsTest, ColumnWidthsAreKeptPerTypeAndNonsenseIsIgnored)
     commands.saveColumnWidths(1, widths);
     EXPECT_EQ(commands.savedColumnWidths(1), widths);
     EXPECT_EQ(commands.savedColumnWidths(2), std::nullopt);
-    world.installation().programStore().setValue("Reports/Letters", "ListColumnWidths", "10,x,3");
+    // Kept apart from the type's preferences, whose group would otherwise stand for preferences of its own.
+    EXPECT_FALSE(world.installation().programStore().hasGroup("Reports/Acks"));
+    world.installation().programStore().setValue("ReportListColumns", "Letters", "10,x,3");
     EXPECT_EQ(commands.savedColumnWidths(2), std::nullopt);
-    world.installation().programStore().setValue("Reports/Letters", "ListColumnWidths", "1,2,3");
+    world.installation().programStore().setValue("ReportListColumns", "Letters", "1,2,3");
     EXPECT_EQ(commands.savedColumnWidths(2), std::nullopt);
 }
 
