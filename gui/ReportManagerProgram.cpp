@@ -4,6 +4,8 @@
 #include "gui/Shell.h"
 #include "gui/TAboutBox.h"
 #include "gui/TfrmMain.h"
+#include "gui/TfrmPreferences.h"
+#include "platform/PrinterSystem.h"
 
 #include <QApplication>
 
@@ -20,6 +22,14 @@ int RunReportManager(int argc, char** argv)
         commands.about = [&context] {
             TAboutBox box(context, VersionLabel(ProgramVersionNumbers()), QApplication::activeWindow());
             box.exec();
+        };
+        commands.preferences = [&context, &printers = session.printers] {
+            TfrmPreferences dialog(ReadPreferences(context), printers.printerNames(),
+                                   context.settings.PurgeReportArchiveFiles, context.settings.PurgeReportArchiveDays,
+                                   {}, QApplication::activeWindow());
+            if (dialog.exec() == QDialog::Accepted) {
+                ApplyPreferences(context, dialog.preferences());
+            }
         };
         auto window = std::make_unique<TfrmMain>(context, session.printers, commands);
         ReportManagerStart outcome = ReportManagerStart::StartupFailed;
