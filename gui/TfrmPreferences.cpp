@@ -71,6 +71,7 @@ TfrmPreferences::TfrmPreferences(PreferenceSet preferences, const QStringList& p
     settingsLayout->addWidget(m_days, 1, 2);
     settingsLayout->addWidget(new QLabel(QStringLiteral("days"), settings), 1, 3);
     reportsLayout->addWidget(settings, 1, 0, 1, 2);
+    reportsLayout->setColumnStretch(1, 1);
     // The purge controls are the user's only where purging is switched on.
     m_purge->setEnabled(m_purgeEnabled);
     m_days->setEnabled(m_purgeEnabled);
