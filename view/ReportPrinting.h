@@ -1,0 +1,34 @@
+#pragma once
+
+// Sending laid-out pages to a printer or a PDF file. Both draw each page with the layout's one painter.
+
+#include "view/ReportLayout.h"
+
+#include <QString>
+
+class QPrinter;
+
+namespace talmere {
+
+// The printer's metrics in its current orientation and page size.
+PrinterMetrics MetricsOf(const QPrinter& printer);
+
+// Which pages, how many copies, collated or not.
+struct PrintRange {
+    int fromPage = 0; // 0 with toPage 0: all pages
+    int toPage = 0;
+    int copies = 1;
+    bool collate = false;
+};
+
+// Prints the pages of the range on the printer as one job named jobName (the report type's description). The
+// printer must be set to full-page mode by the caller or is set here. False (and *error says why) when the
+// printer cannot be started or the range holds no page.
+bool PrintPages(const ReportPages& pages, QPrinter& printer, const PrintRange& range, const QString& jobName,
+                QString* error = nullptr);
+
+// Writes every page to a PDF file of the layout's page size and orientation, titled title. False (and *error
+// says why) when the file cannot be written.
+bool ExportPdf(const ReportPages& pages, const QString& pdfPath, const QString& title, QString* error = nullptr);
+
+} // namespace talmere
