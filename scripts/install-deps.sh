@@ -4,8 +4,11 @@
 set -euo pipefail
 
 # libshp-dev (the listing table) and xvfb (the program on a virtual display) serve the report list window.
+# fonts-liberation holds the metric twins of Courier New, Arial and Times New Roman, so a report laid out for
+# Courier New keeps its characters per line and its page breaks. The print tests run their own CUPS scheduler
+# with a PDF queue (cups, printer-driver-cups-pdf) and read PDF files back with poppler-utils.
 packages=(g++ make cmake ninja-build binutils libgtest-dev libbenchmark-dev clang-format
-    qt6-base-dev libzip-dev libshp-dev xvfb)
+    qt6-base-dev libzip-dev libshp-dev xvfb fonts-liberation cups printer-driver-cups-pdf poppler-utils)
 if [ "${1:-}" = "--demo" ]; then
     packages+=(xdotool x11-apps imagemagick)
 fi
