@@ -9,6 +9,8 @@
 
 namespace talmere {
 
+static_assert(kFilterFieldCount == kRequestFilterCount, "one request field per filter field");
+
 namespace {
 
 template <std::size_t Bytes>
@@ -165,20 +167,33 @@ QString ListingFilePath(const ApplicationContext& context, int typeIndex)
            context.reportTypes.at(typeIndex).info.ArchivePrefix + QStringLiteral(".DIR");
 }
 
+std::optional<ReportLibraryCall> CallGenerateReportFile(const ApplicationContext& context, int typeIndex,
+                                                        const QString& reportFile,
+                                                        const ReportSelectionValues& selectionValues, bool wantMessage)
+{
+    const QString output = ReportTextFilePath(context);
+    // Whatever the call leaves behind, an earlier report's text is never taken for this one's.
+    RemoveIfPresent(output);
+    TReportViewerRequest request;
+    if (!BuildTypeRequest(context, typeIndex, RequestContent{true, true, true}, request) ||
+        !SetRequestPath(request.ReportPath, reportFile) || !SetRequestPath(request.OutputPath, output)) {
+        return std::nullopt;
+    }
+    for (int i = 0; i < kFilterFieldCount; ++i) {
+        SetText(request.FilterValues[i], selectionValues[static_cast<std::size_t>(i)]);
+    }
+    return CallLibrary(context, kGenerateReportFile, request, wantMessage);
+}
+
 bool GenerateReportText(const ApplicationContext& context, int typeIndex, const QString& reportFile)
 {
     try {
         if (!FileExists(reportFile) || !FolderExists(context.folders.PrivateDirectory)) {
             return false;
         }
-        const QString output = ReportTextFilePath(context);
-        RemoveIfPresent(output);
-        TReportViewerRequest request;
-        if (!BuildTypeRequest(context, typeIndex, RequestContent{true, true, true}, request) ||
-            !SetRequestPath(request.ReportPath, reportFile) || !SetRequestPath(request.OutputPath, output)) {
-            return false;
-        }
-        return CallLibrary(context, kGenerateReportFile, request, false).status == kStatusSuccess;
+        const std::optional<ReportLibraryCall> call =
+            CallGenerateReportFile(context, typeIndex, reportFile, ReportSelectionValues{}, false);
+        return call && call->status == kStatusSuccess;
     } catch (...) {
         return false;
     }

@@ -8,6 +8,9 @@
 
 #include <QString>
 
+#include <array>
+#include <optional>
+
 namespace talmere {
 
 // The report text file and the prefix of the listing files, in the private folder.
@@ -54,6 +57,20 @@ QString LoadListColumnDetails(ApplicationContext& context);
 // The private folder's report text file (TALMRTMP.TXT) and a type's listing file (TALMRD + prefix + .DIR).
 QString ReportTextFilePath(const ApplicationContext& context);
 QString ListingFilePath(const ApplicationContext& context, int typeIndex);
+
+// The report selection values of a request, in the order of the type's filter fields.
+using ReportSelectionValues = std::array<QString, kFilterFieldCount>;
+
+// The text for a report that cannot be asked for: its path or the report text file's does not fit its field.
+inline const QString kRequestPathTooLongText = QStringLiteral("The path of the report file is too long.");
+
+// Asks the library for the report text of one file of a type: removes an earlier report text file, builds
+// the request with the selection values (each cut to its field) and calls GenerateReportFile. The call's
+// outcome, with the status text when wantMessage; nothing when the request could not be built because a path
+// does not fit its field (the library is then not called).
+std::optional<ReportLibraryCall> CallGenerateReportFile(const ApplicationContext& context, int typeIndex,
+                                                        const QString& reportFile,
+                                                        const ReportSelectionValues& selectionValues, bool wantMessage);
 
 // Writes the report text of one file of a type into the private folder's report text file; true only when
 // the library succeeded. Tells nobody.

@@ -35,7 +35,8 @@ inline const QString kGenerationExceptionMessage = QStringLiteral(
 
 // Writes the report text of fileName (a file of the type's archive subfolder) into the report text file. True
 // when the library succeeded and wrote at least one byte. With showMessages, every failure is told to the user
-// as an error; a cancelled selection dialog is no failure to tell. The archived file is left writable.
+// as an error; a cancelled selection dialog is no failure to tell. The archived file is left writable. Without
+// askFilterValues (no dialog to show) the report is made without selection values.
 bool GenerateReportForView(const ApplicationContext& context, int typeIndex, const QString& fileName, bool showMessages,
                            const AskFilterValues& askFilterValues);
 

@@ -10,6 +10,14 @@ class QPrinter;
 
 namespace talmere {
 
+// What *error says when printing or exporting fails.
+inline const QString kNoPagesToPrintMessage = QStringLiteral("The selected page range holds no page of the report.");
+inline const QString kPrinterNotStartedMessage = QStringLiteral("Unable to start printing on the printer %1.");
+inline const QString kPrintJobFailedMessage =
+    QStringLiteral("The print job for the printer %1 could not be completed.");
+inline const QString kNoPagesToExportMessage = QStringLiteral("The report has no pages to export.");
+inline const QString kPdfNotWrittenMessage = QStringLiteral("Unable to write the PDF file %1.");
+
 // The printer's metrics in its current orientation and page size.
 PrinterMetrics MetricsOf(const QPrinter& printer);
 
