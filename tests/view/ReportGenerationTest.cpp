@@ -193,6 +193,11 @@ TEST_F(ReportGeneration, ALibraryFailureIsToldWithTheReasonInBrackets)
     world.context().reportLibraryCandidates = {test::Q(world.root() / "no-library.so").toStdString()};
     EXPECT_FALSE(generate(acks, "AK240315.001"));
 
+    // A path cut to fit the request would name another file: such a request is never sent.
+    const std::string longName = std::string(240, 'L') + ".TXT";
+    archive("PL", longName, "a letter\r\n");
+    EXPECT_FALSE(generate(letters, QString::fromStdString(longName)));
+
     // A library that answers success without writing the report it promised is not believed.
     useStandInLibrary();
     archive("SL", "SIL1.TXT", "a letter\r\n");
@@ -202,7 +207,8 @@ TEST_F(ReportGeneration, ALibraryFailureIsToldWithTheReasonInBrackets)
               (QStringList{
                   kGenerationFailedMessage.arg("ANSI-997/999 Process Error: [Input file 'AK240315.001' is not a valid "
                                                "ANSI-997 or ANSI-999 file (missing ISA segment)]"),
-                  kGenerationFailedMessage.arg(kLibraryNotLoadedText), kGenerationExceptionMessage}));
+                  kGenerationFailedMessage.arg(kLibraryNotLoadedText),
+                  kGenerationFailedMessage.arg(kRequestPathTooLongText), kGenerationExceptionMessage}));
 }
 
 TEST_F(ReportGeneration, SelectionValuesReachTheLibraryInOrderEachCutTo80)
