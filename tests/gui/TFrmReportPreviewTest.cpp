@@ -15,6 +15,8 @@
 #include <QToolButton>
 #include <QWheelEvent>
 
+#include <climits>
+
 #include <gtest/gtest.h>
 
 using namespace talmere;
@@ -26,8 +28,8 @@ public:
     explicit FakePages(int count) : m_count(count) {}
 
     int pageCount() const override { return m_count; }
-    QSize pageSize() const override { return {850, 1100}; }
-    int dotsPerInch() const override { return 100; }
+    QSize pageSize() const override { return m_size; }
+    int dotsPerInch() const override { return m_dotsPerInch; }
     void paintPage(QPainter& painter, int page) const override
     {
         painted.push_back(page);
@@ -43,6 +45,8 @@ public:
     static QColor Colour(int page) { return QColor(20 * (page % 12), 0, 200); }
 
     int m_count;
+    QSize m_size{850, 1100};
+    int m_dotsPerInch = 100;
     mutable std::vector<int> painted;
     mutable double scale = 0.0;
 };
@@ -296,6 +300,26 @@ TEST_F(Preview, TheViewShowsTheCurrentPageAndPaintsOnlyWhatIsInSight)
     ASSERT_FALSE(many.painted.empty());
     EXPECT_GE(*std::min_element(many.painted.begin(), many.painted.end()), 4999);
     EXPECT_LE(many.painted.size(), 4u);
+}
+
+TEST_F(Preview, PagesOfNoSizeOrAbsurdNumbersAreShownWithoutHarm)
+{
+    FakePages flat(3);
+    flat.m_size = {-5, 1100};
+    auto dialog = open(flat);
+    EXPECT_EQ(panel(*dialog), "Page 0 of 0");
+    dialog->pagesView()->viewport()->grab();
+    EXPECT_TRUE(flat.painted.empty());
+
+    FakePages endless(INT_MAX);
+    endless.m_dotsPerInch = 0;
+    auto huge = open(endless);
+    typeZoom(*huge, "500");
+    click(*huge, "btnLast");
+    EXPECT_EQ(panel(*huge), QStringLiteral("Page %1 of %1").arg(INT_MAX));
+    endless.painted.clear();
+    huge->pagesView()->viewport()->grab();
+    EXPECT_LE(endless.painted.size(), 2u);
 }
 
 TEST_F(Preview, PrintingRunsOnceAtATimeAndShowsThePagesAgain)
