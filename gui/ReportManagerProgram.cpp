@@ -1,6 +1,7 @@
 #include "gui/ReportManagerProgram.h"
 
 #include "client/AboutInformation.h"
+#include "gui/ReportViewer.h"
 #include "gui/Shell.h"
 #include "gui/TAboutBox.h"
 #include "gui/TfrmMain.h"
@@ -31,7 +32,19 @@ int RunReportManager(int argc, char** argv)
                 ApplyPreferences(context, dialog.preferences());
             }
         };
+        // View and Print run in the report viewer, which is made once the window exists (it is the viewer's
+        // parent) and goes with the window, whose commands keep it.
+        struct ViewerSlot {
+            TfrmMain* window = nullptr;
+            std::unique_ptr<ReportViewer> viewer;
+        };
+        auto slot = std::make_shared<ViewerSlot>();
+        commands.view = [slot](int row) { slot->viewer->view(slot->window->commands(), row); };
+        commands.print = [slot](int row) { slot->viewer->print(slot->window->commands(), row); };
+        commands.resetPrinter = [slot] { slot->viewer->resetPrinter(); };
         auto window = std::make_unique<TfrmMain>(context, session.printers, commands);
+        slot->window = window.get();
+        slot->viewer = std::make_unique<ReportViewer>(context, session.printers, window.get());
         ReportManagerStart outcome = ReportManagerStart::StartupFailed;
         try {
             outcome = window->start();

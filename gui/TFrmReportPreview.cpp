@@ -487,6 +487,12 @@ void TFrmReportPreview::buildToolBar()
     m_close->setText(QStringLiteral("&Close"));
     m_close->setToolButtonStyle(Qt::ToolButtonTextOnly);
     row->addWidget(m_printButton);
+    // Saving as PDF is offered where the owner says how.
+    m_pdfButton = ToolButton(bar, "btnPdf", QStringLiteral("Save the report as a PDF file"));
+    m_pdfButton->setText(QStringLiteral("Save as P&DF\u2026"));
+    m_pdfButton->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    m_pdfButton->setVisible(false);
+    row->addWidget(m_pdfButton);
     row->addStretch(1);
     row->addWidget(m_close);
 
@@ -502,7 +508,18 @@ void TFrmReportPreview::buildToolBar()
     connect(m_next, &QToolButton::clicked, this, [this] { m_view->goToPage(m_view->currentPage() + 1); });
     connect(m_last, &QToolButton::clicked, this, [this] { m_view->goToPage(m_view->pageCount()); });
     connect(m_printButton, &QToolButton::clicked, this, &TFrmReportPreview::printReport);
+    connect(m_pdfButton, &QToolButton::clicked, this, [this] {
+        if (m_saveAsPdf) {
+            m_saveAsPdf();
+        }
+    });
     connect(m_close, &QToolButton::clicked, this, &QDialog::reject);
+}
+
+void TFrmReportPreview::setSaveAsPdf(std::function<void()> save)
+{
+    m_saveAsPdf = std::move(save);
+    m_pdfButton->setVisible(static_cast<bool>(m_saveAsPdf));
 }
 
 void TFrmReportPreview::place(bool landscape, const platform::ScreenMetrics& screen)

@@ -110,6 +110,8 @@ public:
     // The name of the print job: the report type's description.
     const QString& printTitle() const { return m_printTitle; }
     ReportPagesView* pagesView() const { return m_view; }
+    // Shows the tool bar's "Save as PDF..." button, which calls save; without one the button is hidden.
+    void setSaveAsPdf(std::function<void()> save);
 
     void done(int result) override;
 
@@ -143,6 +145,8 @@ private:
     QToolButton* m_next = nullptr;
     QToolButton* m_last = nullptr;
     QToolButton* m_printButton = nullptr;
+    QToolButton* m_pdfButton = nullptr;
+    std::function<void()> m_saveAsPdf;
     QToolButton* m_close = nullptr;
 };
 

@@ -566,7 +566,8 @@ void TfrmMain::closeEvent(QCloseEvent* event)
     }
     rememberColumnWidths();
     const QRect bounds = isMaximized() ? normalGeometry() : geometry();
-    m_commands.close({bounds.x(), bounds.y(), bounds.width(), bounds.height()}, isMaximized(), m_printers);
+    m_commands.close({bounds.x(), bounds.y(), bounds.width(), bounds.height()}, isMaximized(), m_printers,
+                     m_extensions.resetPrinter);
     event->accept();
 }
 

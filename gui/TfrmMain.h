@@ -26,12 +26,14 @@ class PrinterSystem;
 
 // The commands that other windows of the program carry out for the report list: viewing and printing the
 // report of a row (its index in the list model), the preferences and the About box. An empty one tells the user
-// that the command is not part of this build.
+// that the command is not part of this build. resetPrinter puts the printer that View and Print chose back to the
+// system's default printer when the window closes.
 struct ReportWindowCommands {
     std::function<void(int row)> view;
     std::function<void(int row)> print;
     std::function<void()> preferences;
     std::function<void()> about;
+    std::function<void()> resetPrinter;
 };
 
 class TfrmMain : public QMainWindow {
