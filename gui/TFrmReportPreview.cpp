@@ -429,7 +429,7 @@ void TFrmReportPreview::buildToolBar()
     m_width->setIcon(PaperIcon(true));
     row->addWidget(m_fit);
     row->addWidget(m_width);
-    row->addSpacing(8);
+    row->addSpacing(4);
 
     auto* zoomLabel = new QLabel(QStringLiteral("Zoom"), bar);
     zoomLabel->setObjectName(QStringLiteral("lblZoom"));
@@ -438,7 +438,7 @@ void TFrmReportPreview::buildToolBar()
     m_zoom->setObjectName(QStringLiteral("edtZoom"));
     m_zoom->setToolTip(QStringLiteral("Set zoom percentage"));
     m_zoom->setMaxLength(6);
-    m_zoom->setFixedWidth(m_zoom->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 8);
+    m_zoom->setFixedWidth(m_zoom->fontMetrics().horizontalAdvance(QStringLiteral("0000")) + 10);
     m_zoom->installEventFilter(this);
     zoomLabel->setBuddy(m_zoom);
     row->addWidget(m_zoom);
@@ -459,7 +459,7 @@ void TFrmReportPreview::buildToolBar()
         upDown->addWidget(arrow);
     }
     row->addLayout(upDown);
-    row->addSpacing(8);
+    row->addSpacing(4);
 
     m_first = ToolButton(bar, "btnFirst", QStringLiteral("First page"));
     m_first->setIcon(look->standardIcon(QStyle::SP_MediaSkipBackward));
@@ -469,6 +469,8 @@ void TFrmReportPreview::buildToolBar()
     m_pagePanel->setObjectName(QStringLiteral("lblPage"));
     m_pagePanel->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     m_pagePanel->setAlignment(Qt::AlignCenter);
+    // Wide enough for a long report's page numbers, so that the panel never shrinks under its text.
+    m_pagePanel->setMinimumWidth(m_pagePanel->fontMetrics().horizontalAdvance(QStringLiteral("Page 888 of 888")) + 8);
     m_next = ToolButton(bar, "btnNext", QStringLiteral("Next page"));
     m_next->setIcon(look->standardIcon(QStyle::SP_MediaSeekForward));
     m_last = ToolButton(bar, "btnLast", QStringLiteral("Last page"));
@@ -478,7 +480,7 @@ void TFrmReportPreview::buildToolBar()
     row->addWidget(m_pagePanel);
     row->addWidget(m_next);
     row->addWidget(m_last);
-    row->addSpacing(8);
+    row->addSpacing(4);
 
     m_printButton = ToolButton(bar, "btnPrint", QStringLiteral("Print"));
     m_printButton->setText(QStringLiteral("&Print"));
@@ -489,8 +491,8 @@ void TFrmReportPreview::buildToolBar()
     row->addWidget(m_printButton);
     // Saving as PDF is offered where the owner says how.
     m_pdfButton = ToolButton(bar, "btnPdf", QStringLiteral("Save the report as a PDF file"));
-    m_pdfButton->setText(QStringLiteral("Save as P&DF\u2026"));
-    m_pdfButton->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    m_pdfButton->setToolTip(QStringLiteral("Save as PDF\u2026"));
+    m_pdfButton->setIcon(look->standardIcon(QStyle::SP_DialogSaveButton));
     m_pdfButton->setVisible(false);
     row->addWidget(m_pdfButton);
     row->addStretch(1);
