@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Pictures of the report list window: talmere started on a fresh copy of the demo installation under a virtual
 # display, the window pictured with each report type of the demo in turn (chosen with the keyboard, as a user
-# would), saved as docs/images/report-list-NN.png in the order of the type box.
+# would), saved as docs/images/report-list-NN.png in the order of the type box; then the preview of a report
+# (docs/images/report-preview.png) and the Preferences dialog (docs/images/preferences.png).
 #
 #     scripts/screenshots.sh        (needs the build, and Xvfb with xvfb-run or a display; xdotool, xwd, convert)
 set -euo pipefail
@@ -57,6 +58,32 @@ for number in $(seq -w 1 30); do
     xdotool key alt+r Down
     sleep 1
 done
+
+# A window of the program by its title, pictured on its own: a preview of the third type's first report (Action >
+# View Selected Report), then the Preferences dialog (File > Preferences). Each is closed with Esc.
+picture_window() {
+    local title="$1" picture="$2" found
+    found="$(timeout 30 xdotool search --sync --onlyvisible --name "$title" | head -n 1 || true)"
+    if [ -z "$found" ]; then
+        echo "screenshots.sh: the window \"$title\" did not appear; the program said:" >&2
+        cat "$install/talmere.log" >&2
+        exit 1
+    fi
+    sleep 1
+    xwd -id "$found" -silent | convert xwd:- -strip -define png:exclude-chunks=date,time "$picture"
+    echo "$picture"
+    xdotool key Escape
+    sleep 1
+    # Without a window manager nobody gives the focus back to the report list window.
+    xdotool windowfocus --sync "$window"
+}
+rm -f "$images"/report-preview.png "$images"/preferences.png
+xdotool key alt+r Home Down Down
+sleep 1
+xdotool key alt+a v
+picture_window "Report Preview" "$images/report-preview.png"
+xdotool key alt+f p
+picture_window "Preferences" "$images/preferences.png"
 
 # Close the window as a user would; the program saves its settings and ends.
 xdotool key alt+c
