@@ -5,7 +5,8 @@
 //  - plain text (load method "PLAIN"): the file's bytes as Windows-1252 text in one font and size, one line of
 //    the file per printed line (long lines wrap at the print width), a form feed ending the page. The file is
 //    mapped, not copied, and is laid out by lines: a 500 MB report pages without ever passing through a rich-text
-//    layout.
+//    layout. view/PlainReportText.h says exactly what a line and a page break are. The file must not be
+//    truncated while the document lives (the program deletes and writes it anew, which the mapping survives).
 //  - rich text (any other load method): the file read as RTF into a QTextDocument.
 // The layout (view/ReportLayout.h) turns a document into pages.
 
@@ -49,8 +50,11 @@ public:
 
     // Plain text only (nullptr for rich text).
     const PlainReportText* plainText() const;
-    // Rich text only (nullptr for plain text).
+    // Rich text only (nullptr for plain text). The document is laid out on a 96-dpi device of its own (its unit
+    // is the pixel at 96 per inch), with design metrics and no document margin; a layout sets its page size.
     QTextDocument* richText() const;
+    // Rich text only (nullptr for plain text): what the RTF reader found.
+    const RtfLoadResult* rtfLoadResult() const;
 
 private:
     ReportDocument();

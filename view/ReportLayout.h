@@ -58,7 +58,8 @@ struct PageDecoration {
 // The decoration of a report type, printed at printTime.
 PageDecoration DecorationOf(const TReportConfigInfoRecord& type, const QDateTime& printTime);
 
-// "Printed: mm/dd/yyyy hh:mm AM/PM" and "Page %d of %d".
+// The footer's two texts: the whole left one, "Printed: " and the time as mm/dd/yyyy hh:mm AM/PM (always in
+// English, e.g. "Printed: 01/31/2024 09:05 AM"), and the right one, "Page %d of %d".
 QString PrintedCaption(const QDateTime& printTime);
 QString PageCaption(int page, int pageCount);
 
@@ -72,12 +73,22 @@ public:
     virtual int dotsPerInch() const = 0;
     // Draws page (1 .. pageCount) on the painter, whose coordinates are printer pixels of the full page (scale
     // the painter to draw it smaller or larger). Draws nothing for a page out of range. The painter's state is
-    // the same afterwards.
+    // the same afterwards. Only the ink is drawn, in black: the paper (white) is the caller's to paint.
     virtual void paintPage(QPainter& painter, int page) const = 0;
 };
 
 // The document laid out for one printer and one decoration: margins, the header repeated at the top margin of
 // every page, the body in the print area, the footer line below it.
+//
+// The header's lines and the footer are in the family (and style) of the document's first item, at their point
+// sizes converted to printer pixels (points x dpi / 72, rounded); each line is as high as its font's line
+// spacing, rounded up. Plain text is laid out by lines in its font at that pixel size (without kerning), every
+// line as high as the font's line spacing, as many lines to a page as fit the body whole; only where each page
+// starts is kept, and a page's lines are read again from the mapped file when it is drawn. Rich text is laid
+// out by its QTextDocument, paginated at the body's size in the document's 96-dpi unit and drawn scaled to the
+// printer's resolution. A rich document holds one page size at a time: two layouts of one document with
+// different bodies each set theirs again when they draw (correct, but slower when they alternate). A page's body
+// is drawn only where it can show: within the painter's clip and, on an image, pixmap or widget, its bounds.
 class ReportLayout final : public ReportPages {
 public:
     // Lays the document out. The document must outlive the layout.
@@ -91,8 +102,12 @@ public:
 
     const PrinterMetrics& printer() const;
     const PageDecoration& decoration() const;
-    // The page less the margins (top, bottom as computed, left, right): where the body goes, below the header.
+    // The page less the margins (top, bottom as computed, left, right): the header at its top, the body below
+    // the header. Its bottom margin is bottomMarginMM() converted to pixels. The footer's text starts the footer
+    // separation below its bottom edge (y + height) and ends at its right edge (x + width).
     QRect printArea() const;
+    // The print area less the header: where the body goes (its top is the top margin without a header).
+    QRect bodyRect() const;
     // The bottom margin in millimetres after the footer and unprintable-strip rule (with its 1 mm added).
     int bottomMarginMM() const;
     // The height of the header (captions and their separations) in printer pixels; 0 without captions.
@@ -103,6 +118,8 @@ public:
     // For tests and the benchmark: the text of the body lines on a page of a plain-text document (after
     // wrapping; empty for rich text).
     QStringList plainLinesOfPage(int page) const;
+    // How many lines of plain text a page holds (at least 1); 0 for rich text.
+    int plainLinesPerPage() const;
 
 private:
     struct Data;
