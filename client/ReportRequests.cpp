@@ -171,7 +171,15 @@ std::optional<ReportLibraryCall> CallGenerateReportFile(const ApplicationContext
                                                         const QString& reportFile,
                                                         const ReportSelectionValues& selectionValues, bool wantMessage)
 {
-    const QString output = ReportTextFilePath(context);
+    return CallGenerateReportFile(context, typeIndex, reportFile, selectionValues, wantMessage,
+                                  ReportTextFilePath(context));
+}
+
+std::optional<ReportLibraryCall> CallGenerateReportFile(const ApplicationContext& context, int typeIndex,
+                                                        const QString& reportFile,
+                                                        const ReportSelectionValues& selectionValues, bool wantMessage,
+                                                        const QString& output)
+{
     // Whatever the call leaves behind, an earlier report's text is never taken for this one's.
     RemoveIfPresent(output);
     TReportViewerRequest request;

@@ -71,6 +71,11 @@ inline const QString kRequestPathTooLongText = QStringLiteral("The path of the r
 std::optional<ReportLibraryCall> CallGenerateReportFile(const ApplicationContext& context, int typeIndex,
                                                         const QString& reportFile,
                                                         const ReportSelectionValues& selectionValues, bool wantMessage);
+// The same, writing the report text into output instead of the private folder's report text file.
+std::optional<ReportLibraryCall> CallGenerateReportFile(const ApplicationContext& context, int typeIndex,
+                                                        const QString& reportFile,
+                                                        const ReportSelectionValues& selectionValues, bool wantMessage,
+                                                        const QString& output);
 
 // Writes the report text of one file of a type into the private folder's report text file; true only when
 // the library succeeded. Tells nobody.

@@ -12,8 +12,6 @@
 
 #include <QDir>
 #include <QFileDialog>
-#include <QPageLayout>
-#include <QPageSize>
 #include <QPrintDialog>
 #include <QPrinter>
 
@@ -23,15 +21,6 @@ namespace {
 
 constexpr int kPortrait = 0;
 constexpr int kLandscape = 1;
-// The printer that stands in for a missing one: pages are laid out for US Letter at 600 dots per inch, and
-// printing writes a PDF file.
-constexpr int kPdfPrinterResolution = 600;
-
-bool IsLandscape(const TReportConfigInfoRecord& type)
-{
-    return type.Orientation == QLatin1String("LANDSCAPE");
-}
-
 std::optional<FilterValues> AskFilterValuesByDialog(QWidget* parent,
                                                     const std::array<TReportFilterFieldInfo, kFilterFieldCount>& fields)
 {
@@ -107,23 +96,10 @@ private:
     const std::unique_ptr<ReportLayout>& m_layout;
 };
 
-QString ReportPrinterName(const QString& wanted, const QStringList& printerNames, const QString& defaultName)
-{
-    if (!wanted.isEmpty()) {
-        for (const QString& name : printerNames) {
-            if (name.compare(wanted, Qt::CaseInsensitive) == 0) {
-                return name;
-            }
-        }
-    }
-    return defaultName;
-}
-
 ReportViewer::ReportViewer(ApplicationContext& context, platform::PrinterSystem& printers, QWidget* window,
                            ReportViewerDialogs dialogs)
     : m_context(context), m_printers(printers), m_window(window), m_dialogs(std::move(dialogs)),
-      m_printer(std::make_unique<QPrinter>(QPrinter::HighResolution)),
-      m_pages(std::make_unique<CurrentPages>(m_layout))
+      m_printer(std::make_unique<QPrinter>(QPrinter::HighResolution)), m_pages(std::make_unique<CurrentPages>(m_layout))
 {
     if (!m_dialogs.askFilterValues) {
         m_dialogs.askFilterValues = [this](const std::array<TReportFilterFieldInfo, kFilterFieldCount>& fields) {
@@ -159,7 +135,7 @@ void ReportViewer::view(ReportListCommands& list, int row)
     m_typeIndex = typeIndex;
     m_reportFile = list.model().fileName(row);
     m_printTime = m_context.clock();
-    const int orientation = IsLandscape(type) ? kLandscape : kPortrait;
+    const int orientation = IsLandscapeType(type) ? kLandscape : kPortrait;
     SelectPreviewPosition(m_context, orientation);
 
     if (GenerateReportForView(m_context, typeIndex, m_reportFile, true, m_dialogs.askFilterValues)) {
@@ -172,8 +148,9 @@ void ReportViewer::view(ReportListCommands& list, int row)
             }
         }
         if (loaded) {
-            TFrmReportPreview preview(*m_pages, type.ReportDesc, m_context.settings.PreviewPosition, IsLandscape(type),
-                                      platform::PrimaryScreenMetrics(), [this] { printFromPreview(); }, m_window);
+            TFrmReportPreview preview(
+                *m_pages, type.ReportDesc, m_context.settings.PreviewPosition, IsLandscapeType(type),
+                platform::PrimaryScreenMetrics(), [this] { printFromPreview(); }, m_window);
             preview.setSaveAsPdf([this] { saveAsPdf(); });
             m_dialogs.showPreview(preview);
         }
@@ -228,8 +205,7 @@ bool ReportViewer::loadReport(int typeIndex)
     std::unique_ptr<ReportDocument> document = ReportDocument::load(
         ReportTextFilePath(m_context), type.ReportLoadMethod, type.Font, type.PointSize.toInt(), &error);
     if (!document) {
-        m_context.prompts().error(QStringLiteral("Unable to load the report generated for the selected file. [%1]")
-                                      .arg(error));
+        m_context.prompts().error(kReportNotLoadedMessage.arg(error));
         return false;
     }
     m_layout.reset();
@@ -242,19 +218,8 @@ void ReportViewer::prepareReportPrinting(bool selectPrinter)
     const TReportConfigInfoRecord& type = m_context.reportTypes[static_cast<std::size_t>(m_typeIndex)].info;
     QPrinter& printer = *m_printer;
     if (selectPrinter) {
-        const QString name =
-            ReportPrinterName(type.ReportPrinter, m_printers.printerNames(), m_printers.defaultPrinterName());
-        if (name.isEmpty()) {
-            // No printer at all (the default-printer check is switched off): pages are laid out for the PDF
-            // stand-in, and printing saves a PDF file.
-            printer.setOutputFormat(QPrinter::PdfFormat);
-            printer.setResolution(kPdfPrinterResolution);
-            printer.setPageSize(QPageSize(QPageSize::Letter));
-        } else if (printer.outputFormat() != QPrinter::NativeFormat || printer.printerName() != name) {
-            printer.setOutputFormat(QPrinter::NativeFormat);
-            printer.setPrinterName(name);
-        }
-        printer.setPageOrientation(IsLandscape(type) ? QPageLayout::Landscape : QPageLayout::Portrait);
+        // Without any printer (the default-printer check is switched off) this is the PDF stand-in.
+        SelectReportPrinter(printer, type, m_printers);
     }
     printer.setFullPage(true);
     m_layout.reset();

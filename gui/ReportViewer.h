@@ -32,10 +32,6 @@ class ReportDocument;
 class ReportListCommands;
 class TFrmReportPreview;
 
-// The printer for a report type: the system's printer whose name equals wanted without regard to case (in the
-// system's spelling), else the default printer; empty when there is neither.
-QString ReportPrinterName(const QString& wanted, const QStringList& printerNames, const QString& defaultName);
-
 inline const QString kNoPrinterPdfQuestion =
     QStringLiteral("This system has no printer. Do you want to save the report as a PDF file instead?");
 

@@ -37,12 +37,39 @@ bool ClearReadOnly(const QString& path)
 
 } // namespace
 
-bool GenerateReportForView(const ApplicationContext& context, int typeIndex, const QString& fileName, bool showMessages,
-                           const AskFilterValues& askFilterValues)
+QString LocateArchivedReport(const ApplicationContext& context, int typeIndex, const QString& fileName,
+                             QString* message)
 {
-    const auto fail = [&](const QString& message) {
-        if (showMessages) {
-            context.prompts().error(message);
+    const auto fail = [message](const QString& text) {
+        if (message != nullptr) {
+            *message = text;
+        }
+        return QString();
+    };
+    if (typeIndex < 0 || typeIndex >= static_cast<int>(context.reportTypes.size())) {
+        return fail(kGenerationExceptionMessage);
+    }
+    const QString subfolder = ArchiveSubfolder(context, typeIndex);
+    if (subfolder.isEmpty() || !FolderExists(subfolder) || !FolderExists(context.folders.PrivateDirectory)) {
+        return fail(kCriticalFoldersMissingMessage);
+    }
+    // The listing's name may differ in case from the file's on this file system.
+    const QString reportFile = IsPlainFileName(fileName) ? ResolveNoCase(subfolder + fileName) : QString();
+    if (reportFile.isEmpty() || !FileExists(reportFile)) {
+        return fail(kReportFileMissingMessage);
+    }
+    if (!ClearReadOnly(reportFile)) {
+        return fail(kReadOnlyNotClearedMessage);
+    }
+    return reportFile;
+}
+
+bool WriteReportText(const ApplicationContext& context, int typeIndex, const QString& reportFile,
+                     const FilterValues& values, const QString& outputFile, bool wantLibraryMessage, QString* message)
+{
+    const auto fail = [message](const QString& text) {
+        if (message != nullptr) {
+            *message = text;
         }
         return false;
     };
@@ -50,19 +77,43 @@ bool GenerateReportForView(const ApplicationContext& context, int typeIndex, con
         if (typeIndex < 0 || typeIndex >= static_cast<int>(context.reportTypes.size())) {
             return fail(kGenerationExceptionMessage);
         }
-        const QString subfolder = ArchiveSubfolder(context, typeIndex);
-        if (subfolder.isEmpty() || !FolderExists(subfolder) || !FolderExists(context.folders.PrivateDirectory)) {
-            return fail(kCriticalFoldersMissingMessage);
+        const std::optional<ReportLibraryCall> call =
+            CallGenerateReportFile(context, typeIndex, reportFile, values, wantLibraryMessage, outputFile);
+        if (!call) {
+            return fail(kGenerationFailedMessage.arg(kRequestPathTooLongText));
         }
-        // The listing's name may differ in case from the file's on this file system.
-        const QString reportFile = IsPlainFileName(fileName) ? ResolveNoCase(subfolder + fileName) : QString();
-        if (reportFile.isEmpty() || !FileExists(reportFile)) {
-            return fail(kReportFileMissingMessage);
+        if (call->status != kStatusSuccess) {
+            return fail(kGenerationFailedMessage.arg(CallFailureText(*call)));
         }
-        if (!ClearReadOnly(reportFile)) {
-            return fail(kReadOnlyNotClearedMessage);
+        const QFileInfo output(outputFile);
+        if (!output.isFile()) {
+            // Success without the file it promised: the library's answer cannot be trusted.
+            return fail(kGenerationExceptionMessage);
         }
+        if (output.size() <= 0) {
+            return fail(kEmptyReportMessage);
+        }
+        return true;
+    } catch (...) {
+        return fail(kGenerationExceptionMessage);
+    }
+}
 
+bool GenerateReportForView(const ApplicationContext& context, int typeIndex, const QString& fileName, bool showMessages,
+                           const AskFilterValues& askFilterValues)
+{
+    QString message;
+    const auto fail = [&] {
+        if (showMessages) {
+            context.prompts().error(message);
+        }
+        return false;
+    };
+    try {
+        const QString reportFile = LocateArchivedReport(context, typeIndex, fileName, &message);
+        if (reportFile.isEmpty()) {
+            return fail();
+        }
         const TReportConfigInfoRecord& type = context.reportTypes[static_cast<std::size_t>(typeIndex)].info;
         FilterValues values;
         // Without a way to ask (no dialog), the report is made without a selection, as for a type without
@@ -74,26 +125,14 @@ bool GenerateReportForView(const ApplicationContext& context, int typeIndex, con
             }
             values = *entered;
         }
-
-        const std::optional<ReportLibraryCall> call =
-            CallGenerateReportFile(context, typeIndex, reportFile, values, showMessages);
-        if (!call) {
-            return fail(kGenerationFailedMessage.arg(kRequestPathTooLongText));
-        }
-        if (call->status != kStatusSuccess) {
-            return fail(kGenerationFailedMessage.arg(CallFailureText(*call)));
-        }
-        const QFileInfo output(ReportTextFilePath(context));
-        if (!output.isFile()) {
-            // Success without the file it promised: the library's answer cannot be trusted.
-            return fail(kGenerationExceptionMessage);
-        }
-        if (output.size() <= 0) {
-            return fail(kEmptyReportMessage);
+        if (!WriteReportText(context, typeIndex, reportFile, values, ReportTextFilePath(context), showMessages,
+                             &message)) {
+            return fail();
         }
         return true;
     } catch (...) {
-        return fail(kGenerationExceptionMessage);
+        message = kGenerationExceptionMessage;
+        return fail();
     }
 }
 

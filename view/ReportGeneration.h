@@ -33,6 +33,22 @@ inline const QString kGenerationFailedMessage =
 inline const QString kGenerationExceptionMessage = QStringLiteral(
     "Unexpected exception generating report for the selected file. The selected report file may be corrupted.");
 
+// The text for a report text file that was generated but cannot be read back.
+inline const QString kReportNotLoadedMessage =
+    QStringLiteral("Unable to load the report generated for the selected file. [%1]");
+
+// The archived file of a type that a listing names: the path of fileName in the type's archive subfolder, found
+// without regard to case, made writable (the library expects to be able to open it so). Empty, and *message
+// says why, when a folder is missing, the name is no plain file name or no such file is there, or it stays
+// read-only.
+QString LocateArchivedReport(const ApplicationContext& context, int typeIndex, const QString& fileName,
+                             QString* message);
+
+// Asks the library for the report text of reportFile (an existing file) with the selection values, written
+// into outputFile. True when the library succeeded and wrote at least one byte; otherwise *message says why.
+bool WriteReportText(const ApplicationContext& context, int typeIndex, const QString& reportFile,
+                     const FilterValues& values, const QString& outputFile, bool wantLibraryMessage, QString* message);
+
 // Writes the report text of fileName (a file of the type's archive subfolder) into the report text file. True
 // when the library succeeded and wrote at least one byte. With showMessages, every failure is told to the user
 // as an error; a cancelled selection dialog is no failure to tell. The archived file is left writable. Without

@@ -1,5 +1,7 @@
 #include "view/ReportPrinting.h"
 
+#include "platform/PrinterSystem.h"
+
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
@@ -88,6 +90,39 @@ PrinterMetrics MetricsOf(const QPrinter& printer)
     metrics.unprintableBottom = std::max(0, full.height() - printable.height() - metrics.unprintableTop);
     metrics.landscape = layout.orientation() == QPageLayout::Landscape;
     return metrics;
+}
+
+QString ReportPrinterName(const QString& wanted, const QStringList& printerNames, const QString& defaultName)
+{
+    if (!wanted.isEmpty()) {
+        for (const QString& name : printerNames) {
+            if (name.compare(wanted, Qt::CaseInsensitive) == 0) {
+                return name;
+            }
+        }
+    }
+    return defaultName;
+}
+
+bool IsLandscapeType(const TReportConfigInfoRecord& type)
+{
+    return type.Orientation == QLatin1String("LANDSCAPE");
+}
+
+void SelectReportPrinter(QPrinter& printer, const TReportConfigInfoRecord& type,
+                         const platform::PrinterSystem& printers)
+{
+    const QString name = ReportPrinterName(type.ReportPrinter, printers.printerNames(), printers.defaultPrinterName());
+    if (name.isEmpty()) {
+        // No printer at all: pages are laid out for the PDF stand-in, and printing saves a PDF file.
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setResolution(kPdfPrinterResolution);
+        printer.setPageSize(QPageSize(QPageSize::Letter));
+    } else if (printer.outputFormat() != QPrinter::NativeFormat || printer.printerName() != name) {
+        printer.setOutputFormat(QPrinter::NativeFormat);
+        printer.setPrinterName(name);
+    }
+    printer.setPageOrientation(IsLandscapeType(type) ? QPageLayout::Landscape : QPageLayout::Portrait);
 }
 
 bool PrintPages(const ReportPages& pages, QPrinter& printer, const PrintRange& range, const QString& jobName,

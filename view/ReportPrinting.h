@@ -5,10 +5,15 @@
 #include "view/ReportLayout.h"
 
 #include <QString>
+#include <QStringList>
 
 class QPrinter;
 
 namespace talmere {
+
+namespace platform {
+class PrinterSystem;
+}
 
 // What *error says when printing or exporting fails.
 inline const QString kNoPagesToPrintMessage = QStringLiteral("The selected page range holds no page of the report.");
@@ -20,6 +25,23 @@ inline const QString kPdfNotWrittenMessage = QStringLiteral("Unable to write the
 
 // The printer's metrics in its current orientation and page size.
 PrinterMetrics MetricsOf(const QPrinter& printer);
+
+// The printer for a report type: the system's printer whose name equals wanted without regard to case (in the
+// system's spelling), else the default printer; empty when there is neither.
+QString ReportPrinterName(const QString& wanted, const QStringList& printerNames, const QString& defaultName);
+
+// The resolution of the printer that stands in for a missing one: pages are laid out for US Letter at this many
+// dots per inch, and printing writes a PDF file.
+inline constexpr int kPdfPrinterResolution = 600;
+
+// Whether a report type prints in landscape.
+bool IsLandscapeType(const TReportConfigInfoRecord& type);
+
+// Sets the printer up for a report type: the type's printer (ReportPrinterName), or, when the system has no
+// printer at all, the PDF stand-in on US Letter; and the type's orientation. A printer that is already the one
+// chosen keeps its other settings.
+void SelectReportPrinter(QPrinter& printer, const TReportConfigInfoRecord& type,
+                         const platform::PrinterSystem& printers);
 
 // Which pages, how many copies, collated or not.
 struct PrintRange {
