@@ -54,6 +54,7 @@ QString ProgramUsage()
 {
     return QStringLiteral(
         "Usage: talmere [switch]...\n"
+        "       talmere --export-pdf TYPE FILE OUT.pdf [--filter N=VALUE]... [switch]...\n"
         "\n"
         "The report manager: archives the report files that arrive in the staging folders, lists the archive\n"
         "by report type, and shows and prints the reports.\n"
@@ -68,7 +69,17 @@ QString ProgramUsage()
         "  --version       show the program's version and end\n"
         "\n"
         "When the same user runs the program already, a new start hands its claim context to the running\n"
-        "one and ends. Without a display, messages go to standard error.\n");
+        "one and ends. Without a display, messages go to standard error.\n"
+        "\n"
+        "--export-pdf writes the report of one archived file as a PDF file, laid out as it would print on the\n"
+        "report type's printer (US Letter when the system has none), without a window or a display:\n"
+        "  TYPE              a report type of TALMERE.INI, without regard to case\n"
+        "  FILE              a file of the type's archive folder, or a path (anything with a '/')\n"
+        "  OUT.pdf           the PDF file to write\n"
+        "  --filter N=VALUE  report selection value N (1 to 10); the selection dialog is never shown\n"
+        "It takes no user slot, archives nothing and never hands over to a running instance, so it works\n"
+        "while the report list is open. Exit code 0 when the PDF file is written; otherwise the message on\n"
+        "standard error and 1, or 2 for a bad command line.\n");
 }
 
 QString ProgramVersion()

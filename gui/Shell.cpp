@@ -9,11 +9,13 @@
 #include "platform/PrinterSystem.h"
 #include "platform/SettingsStore.h"
 #include "platform/SystemInfo.h"
+#include "view/ReportExport.h"
 
 #include <QApplication>
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 
 namespace talmere {
 
@@ -36,6 +38,48 @@ bool IsHeadless()
     return platform == QStringLiteral("offscreen") || platform == QStringLiteral("minimal");
 }
 
+void PrintToStandardError(const QString& text)
+{
+    const QByteArray bytes = text.toLocal8Bit();
+    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stderr);
+    std::fflush(stderr);
+}
+
+// talmere --export-pdf: the start without a window, the user's registration, the archive run or the hand-over,
+// then the export. Messages go to standard error even where there is a display: there is no window to own a
+// dialog.
+int RunPdfExportCommand(char* programName, const QStringList& arguments)
+{
+    QString error;
+    const std::optional<PdfExportRequest> request = ParsePdfExportArguments(arguments, &error);
+    if (!request) {
+        PrintToStandardError(QStringLiteral("talmere: ") + error + QLatin1Char('\n') + kExportUsage);
+        return kExportBadCommandLine;
+    }
+    // The offscreen platform needs no display and lays text out with the same fonts.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    int qtArgc = 1;
+    char* qtArgv[] = {programName, nullptr};
+    QGuiApplication application(qtArgc, qtArgv);
+
+    StandardErrorPrompts prompts(kBuiltInProductName + QStringLiteral(" Report Manager"));
+    const std::unique_ptr<platform::SettingsStore> programStore =
+        platform::OpenUserSettings(kOrganisation, kProgramStore);
+    const std::unique_ptr<platform::SettingsStore> productStore =
+        platform::OpenUserSettings(kOrganisation, kProductStore, true);
+    const std::unique_ptr<platform::PrinterSystem> printers = platform::CreateSystemPrinters();
+
+    ApplicationContext context(prompts, *programStore, *productStore);
+    // No channel: an export never hands over to a running instance.
+    const StartupEnvironment environment{request->startArguments, FromNativePath(platform::ExecutableFolder()), nullptr,
+                                         PrintToStandardOutput};
+    if (RunStartup(context, environment) != StartupOutcome::HandOver) {
+        return kExportFailed;
+    }
+    prompts.setTitle(ApplicationTitle(context.settings));
+    return RunPdfExport(context, *printers, *request);
+}
+
 } // namespace
 
 int RunShell(int argc, char** argv, const MainWindowLauncher& launcher)
@@ -44,6 +88,9 @@ int RunShell(int argc, char** argv, const MainWindowLauncher& launcher)
     QStringList arguments;
     for (int i = 1; i < argc; ++i) {
         arguments << QString::fromLocal8Bit(argv[i]);
+    }
+    if (IsPdfExportCommand(arguments)) {
+        return RunPdfExportCommand(argv[0], arguments);
     }
     // Usage and version need no application object; an invalid switch is for the start to tell.
     ModeFlags scratch;
