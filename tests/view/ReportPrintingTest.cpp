@@ -364,5 +364,13 @@ TEST_F(CupsPrinting, PagesTwoToThreeReachTheQueueAsATwoPageJobNamedForTheReport)
     EXPECT_EQ(info.at("Pages"), "2");
     EXPECT_TRUE(info.at("Title").contains(kFakeReportTitle)) << info.at("Title").toStdString();
     EXPECT_EQ(PageLines(pdf), (QStringList{"Page 2 of 5", "Page 3 of 5"}));
+    const QStringList texts = PdfPages(pdf);
+    ASSERT_EQ(texts.size(), 2);
+    for (int page : {2, 3}) {
+        const QString& text = texts[page - 2];
+        EXPECT_TRUE(text.contains(QStringLiteral("LETTER PAGE %1").arg(page))) << text.toStdString();
+        EXPECT_TRUE(text.contains(QStringLiteral("Claim Acknowledgments")));
+        EXPECT_TRUE(text.contains(QStringLiteral("Printed: ")));
+    }
     fs::remove(pdf);
 }
