@@ -201,6 +201,35 @@ bool Visible(const ModeFlags& flags, const QString& reportContext)
            (reportContext == QLatin1String("1500") && flags.IncludeProfessionalReports);
 }
 
+// The prefix names the type's archive subfolder and begins its archived file names: a separator or a dot
+// would lead outside the report archive folder ("..") or into a folder the archive never lists ("./").
+// Control characters make names that cannot be shown or typed.
+bool IsUsableArchivePrefix(const QString& prefix)
+{
+    for (const QChar c : prefix) {
+        if (c == QLatin1Char('/') || c == QLatin1Char('\\') || c == QLatin1Char('.') ||
+            c.category() == QChar::Other_Control) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// A prefix as it can be shown in a message: control characters as their code, "<0x09>".
+QString ShownPrefix(const QString& prefix)
+{
+    QString shown;
+    for (const QChar c : prefix) {
+        if (c.category() == QChar::Other_Control) {
+            shown += QStringLiteral("<0x") +
+                     QString::number(c.unicode(), 16).toUpper().rightJustified(2, QLatin1Char('0')) + QLatin1Char('>');
+        } else {
+            shown += c;
+        }
+    }
+    return shown;
+}
+
 // What validating the list found besides its first error.
 struct ValidationState {
     QString error;
@@ -243,6 +272,13 @@ QString ValidateType(ApplicationContext& context, int index, ValidationState& st
             return QStringLiteral("Invalid report archive prefix length in the report configuration file "
                                   "(TALMERE.INI). [Prefix = ") +
                    r.ArchivePrefix + QLatin1Char(']');
+        }
+        if (!IsUsableArchivePrefix(r.ArchivePrefix)) {
+            return QStringLiteral("Invalid report archive prefix [") + ShownPrefix(r.ArchivePrefix) +
+                   QStringLiteral("] in the report configuration file (TALMERE.INI). The prefix names the report "
+                                  "archive subfolder and must not hold a path separator, a dot or a control "
+                                  "character.") +
+                   ReportTypeTag(name);
         }
         for (int i = 0; i < index; ++i) {
             if (!IsActionFormat(types[i].info.ReportFormat) && types[i].info.ArchivePrefix == r.ArchivePrefix) {

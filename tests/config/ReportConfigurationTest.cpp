@@ -229,6 +229,59 @@ TEST_F(ReportConfiguration, EveryErrorStopsTheLoadWithItsText)
     }
 }
 
+TEST_F(ReportConfiguration, APrefixThatWouldLeadOutOfItsArchiveSubfolderStopsTheLoad)
+{
+    const std::string tail = "] in the report configuration file (TALMERE.INI). The prefix names the report archive "
+                             "subfolder and must not hold a path separator, a dot or a control character. "
+                             "[Report Type = A].";
+    const std::pair<std::string, std::string> refused[] = {
+        {"..", ".."},
+        {"./", "./"},
+        {"/.", "/."},
+        {"a/", "A/"},
+        {"\\b", "\\B"},
+        {"x.", "X."},
+        {"\x01"
+         "A",
+         "<0x01>A"},
+        {"A\x7f", "A<0x7F>"},
+        // A byte of the configuration's code page that stands for no character is a control character too.
+        {"B\x81", "B<0x81>"},
+        {"C\x1b", "C<0x1B>"},
+    };
+    const auto everything = [this] {
+        std::vector<fs::path> paths;
+        for (const fs::directory_entry& entry : fs::recursive_directory_iterator(world.root())) {
+            paths.push_back(entry.path());
+        }
+        std::sort(paths.begin(), paths.end());
+        return paths;
+    };
+    world.writeConfiguration("[Report Types]\n");
+    const std::vector<fs::path> before = everything();
+    for (const auto& [prefix, shown] : refused) {
+        EXPECT_EQ(errorOf("A=\n", Report("A", prefix)), "Invalid report archive prefix [" + shown + tail + kEnd)
+            << shown;
+        EXPECT_TRUE(world.context().reportTypes.empty());
+    }
+    // No folder was made for any of them, inside the report archive folder or outside it.
+    EXPECT_EQ(everything(), before);
+
+    // Action types have no archive subfolder: their prefix is not looked at.
+    EXPECT_EQ(errorOf("A=\nR=\n", Report("A", "AA") +
+                                      TypeSection("R", {"ReportFormat=DELETE", "ArchivePrefix=..", "FileNameMask=*.TMP",
+                                                        "StagingDirectory=%SERVER_DIR%\\mailbox"})),
+              "");
+
+    // Every other printable character still makes a prefix, the archive subfolder being named by it.
+    for (const std::string prefix : {"A1", "9z", "#$", "-_", "&!", "~@", "A\xe9", "\xa0Q"}) {
+        EXPECT_EQ(errorOf("A=\n", Report("A", prefix)), "") << prefix;
+        const QString folder = ArchiveSubfolder(world.context(), 0);
+        EXPECT_TRUE(folder.startsWith(test::Folder(world.archive()))) << folder.toStdString();
+        EXPECT_TRUE(fs::is_directory(folder.toStdString())) << folder.toStdString();
+    }
+}
+
 TEST_F(ReportConfiguration, FilterFieldDefinitionsKeepWhatTheyGiveUpToLengthEighty)
 {
     EXPECT_EQ(errorOf("A=\n", Report("A", "AA",
