@@ -218,7 +218,7 @@ bool RunArchive(ApplicationContext& context)
                     continue;
                 }
                 if (context.settings.PerformStagedFileUnZIP) {
-                    ExtractStagedZipFiles(folder);
+                    ExtractStagedZipFiles(context, index, folder);
                 }
                 const ScanLists lists = Scan(context, index, folder);
                 Route(context, index, folder, lists.copyList, false);

@@ -88,6 +88,11 @@ struct ProgramSettings {
     bool EnableCopyOrMoveBasedOnContext = true;
     int ContextCopyOrMoveRecentDays = 60;
     bool PerformStagedFileUnZIP = false;
+    // What one staged ZIP file may unpack: megabytes of all its entries, entries, and the growth of an entry
+    // over its stored size. Zero or less: the default.
+    int ZipMaxTotalMB = 2048;
+    int ZipMaxEntries = 10000;
+    int ZipMaxRatio = 200;
 };
 
 // The product name followed by " Report Manager": the title of the program's windows, and the name by

@@ -141,6 +141,9 @@ void LoadSettings(ApplicationContext& context)
     settings.EnableCopyOrMoveBasedOnContext = BooleanOr(configured("EnableCopyOrMoveBasedOnContext"), true);
     settings.ContextCopyOrMoveRecentDays = IntegerOr(configured("ContextCopyOrMoveRecentDays"), 60);
     settings.PerformStagedFileUnZIP = BooleanOr(configured("PerformStagedFileUnZIP"), false);
+    settings.ZipMaxTotalMB = IntegerOr(configured("ZipMaxTotalMB"), settings.ZipMaxTotalMB);
+    settings.ZipMaxEntries = IntegerOr(configured("ZipMaxEntries"), settings.ZipMaxEntries);
+    settings.ZipMaxRatio = IntegerOr(configured("ZipMaxRatio"), settings.ZipMaxRatio);
 
     context.settings = settings;
 }

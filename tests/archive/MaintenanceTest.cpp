@@ -70,9 +70,11 @@ TEST(ZipExtraction, EntriesLandInTheStagingFolderAndTheZipGoes)
     // Made on Windows: the stored folders are separated by backslashes, and are dropped all the same.
     WriteZip(staging / "WIN.ZIP", {{"REPORTS\\", ""}, {"REPORTS\\2024\\W.TXT", "W"}});
     ExtractStagedZipFiles(test::Folder(staging.path()));
-    EXPECT_EQ(FileNames(staging.path()), (Names{"W.TXT", "X.TXT", "Y.TXT", "Z.TXT"}));
+    // A taken name is never replaced: the entry gets the next free one.
+    EXPECT_EQ(FileNames(staging.path()), (Names{"W.TXT", "X.TXT", "X_2.TXT", "X_3.TXT", "Y.TXT", "Z.TXT"}));
     EXPECT_EQ(test::ReadFile(staging / "W.TXT"), "W");
-    EXPECT_EQ(test::ReadFile(staging / "X.TXT"), "last X");
+    EXPECT_EQ(test::ReadFile(staging / "X.TXT"), "older X");
+    EXPECT_EQ(test::ReadFile(staging / "X_3.TXT"), "last X");
     EXPECT_FALSE(fs::exists(staging / "SUB"));
     // Unpacked files carry the time stored for them: text reports are dated by it.
     struct stat info {};
