@@ -1,7 +1,6 @@
 #include "archive/ArchiveLog.h"
 
-#include "core/AnsiText.h"
-#include "platform/FileTransfer.h"
+#include <QFile>
 
 namespace talmere {
 
@@ -21,17 +20,49 @@ QString Field(const QString& value)
 
 } // namespace
 
-void LogArchiveAction(const ApplicationContext& context, const QString& reportType, const QString& file,
+bool AppendLogLine(const QString& path, QByteArray line)
+{
+    if (!line.endsWith('\n')) {
+        line.append('\n');
+    }
+    // Unbuffered, so that the line goes to the file in one write at its end.
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered)) {
+        return false;
+    }
+    const qint64 previousSize = file.size();
+    // A line left without its end by an older version or a crash keeps its own line.
+    if (previousSize > 0) {
+        char last = '\n';
+        if (!file.seek(previousSize - 1) || file.read(&last, 1) != 1) {
+            return false;
+        }
+        if (last != '\n') {
+            line.prepend('\n');
+        }
+    }
+    const qint64 written = file.write(line);
+    if (written == line.size() && file.flush()) {
+        return true;
+    }
+    // A full disk: what got written is cut off again, so that the next line does not continue it.
+    if (file.size() > previousSize) {
+        file.resize(previousSize);
+    }
+    return false;
+}
+
+bool LogArchiveAction(const ApplicationContext& context, const QString& reportType, const QString& file,
                       const QString& action, const QString& destination)
 {
     const QString folder = context.folders.ReportArchiveFolder;
     if (folder.isEmpty()) {
-        return;
+        return false;
     }
     const QString line = context.clock().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")) + QLatin1Char('\t') +
                          Field(reportType) + QLatin1Char('\t') + Field(file) + QLatin1Char('\t') + action +
                          QLatin1Char('\t') + Field(destination) + QLatin1Char('\n');
-    platform::AppendToFile(ToNativePath(folder + kArchiveLogFileName), line.toUtf8().toStdString());
+    return AppendLogLine(folder + kArchiveLogFileName, line.toUtf8());
 }
 
 } // namespace talmere

@@ -2,6 +2,7 @@
 
 #include "core/ApplicationContext.h"
 
+#include <QByteArray>
 #include <QString>
 
 namespace talmere {
@@ -15,7 +16,13 @@ namespace talmere {
 // never stops the work.
 inline const QString kArchiveLogFileName = QStringLiteral("TALMERE-ARCHIVE.LOG");
 
-void LogArchiveAction(const ApplicationContext& context, const QString& reportType, const QString& file,
+// A line is appended whole or not at all: when the disk fills up midway, the file is cut back to its
+// former length. A last line that an earlier run left without its line end is ended first. True when the
+// line was written.
+bool LogArchiveAction(const ApplicationContext& context, const QString& reportType, const QString& file,
                       const QString& action, const QString& destination = {});
+
+// The appending of one line (a line end is added when it has none) to a log file, created when missing.
+bool AppendLogLine(const QString& path, QByteArray line);
 
 } // namespace talmere
