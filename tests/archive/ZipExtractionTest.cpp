@@ -134,6 +134,18 @@ TEST(ZipEntryNames, ManyEntriesOfOneNameAllStay)
     EXPECT_EQ(test::ReadFile(staging / "R_300.TXT"), "299");
 }
 
+TEST(ZipEntryNames, AZipWhoseEntriesCannotAllBeNamedStaysAndLeavesNothing)
+{
+    // The second entry of a name as long as a name may be finds no free name with a suffix: the first one,
+    // already named, goes again, so that the next run does not unpack it a second time beside the first.
+    test::TempFolder staging;
+    const std::string longest(255, 'L');
+    WriteZip(staging / "LONG.ZIP", {{"SMALL.TXT", "small"}, {"a/" + longest, "first"}, {"b/" + longest, "second"}});
+    const std::vector<ZipExtraction> results = Extract(staging.path());
+    EXPECT_EQ(results[0].outcome, ZipOutcome::NotUnpacked);
+    EXPECT_EQ(FileNames(staging.path()), Names{"LONG.ZIP"});
+}
+
 TEST(ZipLimits, EntryCountAndTotalSizeAreLimitsNotApproximations)
 {
     test::TempFolder staging;
