@@ -9,6 +9,11 @@
 #include "core/UserAccess.h"
 #include "platform/FileTransfer.h"
 
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryFile>
+
 #include <fstream>
 #include <iterator>
 #include <optional>
@@ -58,6 +63,30 @@ bool TakeField(std::string_view& rest, std::string_view& field)
 void RemoveListing(const QString& path)
 {
     platform::RemoveFile(ToNativePath(path));
+}
+
+// The new listing is written under the listing's name and this ending (QTemporaryFile fills in the Xs).
+const QString kListingTemporarySuffix = QStringLiteral(".new-XXXXXX");
+// A temporary listing this old was left by a rebuild that was killed; no rebuild runs that long.
+constexpr qint64 kStaleTemporarySeconds = 3600;
+
+// Removes the temporary listings of this listing that a killed rebuild left behind, and nothing else: the
+// listing's own name, the ending, six characters, and old enough.
+void RemoveStaleListingTemporaries(const QString& listing)
+{
+    // File times are the real clock's, whatever the program's clock says.
+    const QDateTime now = QDateTime::currentDateTime();
+    const QFileInfo listingInfo(listing);
+    const QString prefix = listingInfo.fileName() + kListingTemporarySuffix.left(kListingTemporarySuffix.size() - 6);
+    const QDir folder = listingInfo.dir();
+    for (const QFileInfo& entry :
+         folder.entryInfoList({prefix + QStringLiteral("??????")}, QDir::Files | QDir::Hidden)) {
+        // The prefix may hold wildcard characters of its own: the name must begin with it exactly.
+        if (entry.fileName().size() == prefix.size() + 6 && entry.fileName().startsWith(prefix) &&
+            entry.lastModified().secsTo(now) > kStaleTemporarySeconds) {
+            RemoveListing(entry.filePath());
+        }
+    }
 }
 
 // The parse, also handing out the file name as the bytes it was written in.
@@ -190,11 +219,25 @@ bool RebuildDirectoryListing(ApplicationContext& context, int typeIndex, bool fo
         if (!force && !IsDirectoryListingStale(listing, folder)) {
             return true;
         }
-        RemoveListing(listing);
+        RemoveStaleListingTemporaries(listing);
+        // The library writes the new listing beside the old one, which it replaces only when complete: a
+        // rebuild that is killed or fails midway leaves the old listing in place.
+        QString temporary;
+        {
+            QTemporaryFile reserved(listing + kListingTemporarySuffix);
+            reserved.setAutoRemove(false);
+            if (reserved.open()) {
+                temporary = reserved.fileName();
+            }
+        }
         TReportViewerRequest request;
         ReportLibraryCall call;
-        if (BuildTypeRequest(context, typeIndex, RequestContent{true, true, true}, request) &&
-            SetRequestPath(request.ReportPath, folder) && SetRequestPath(request.OutputPath, listing)) {
+        if (temporary.isEmpty()) {
+            call.binding = ReportLibraryCall::Binding::Called;
+            call.status = kStatusCannotCreateOutput;
+            call.message = "The listing file cannot be written.";
+        } else if (BuildTypeRequest(context, typeIndex, RequestContent{true, true, true}, request) &&
+                   SetRequestPath(request.ReportPath, folder) && SetRequestPath(request.OutputPath, temporary)) {
             call = CallLibrary(context, kCreateDirectoryListingFile, request, showMessages);
         } else {
             // A folder too long for the request: the library would be handed a cut path.
@@ -202,12 +245,19 @@ bool RebuildDirectoryListing(ApplicationContext& context, int typeIndex, bool fo
             call.status = kStatusFolderMissing;
             call.message = "Report directory does not exist.";
         }
+        if (call.called() && call.status == kStatusSuccess &&
+            !platform::MoveFile(ToNativePath(temporary), ToNativePath(listing), true)) {
+            call.status = kStatusCannotCreateOutput;
+            call.message = "The listing file cannot be written.";
+        }
+        if (!temporary.isEmpty()) {
+            RemoveListing(temporary);
+        }
         if (!call.called() || call.status != kStatusSuccess) {
             if (showMessages) {
                 context.prompts().error(QStringLiteral("Unable to rebuild report directory listing [") +
                                         CallFailureText(call) + QStringLiteral("]."));
             }
-            RemoveListing(listing);
             return false;
         }
         return true;

@@ -35,8 +35,12 @@ inline const QString kRebuildLockFailedMessage = QStringLiteral(
     "Unable to rebuild report directory listing [Exclusive access to the report archive could not be obtained].");
 
 // Rebuilds a type's listing through the library when it is stale, or always when forced, holding the
-// archive lock. Without an archive subfolder or private folder there is nothing to do. On failure the
-// listing file is removed, so that the next check rebuilds it, and the user is told when showMessages.
+// archive lock. Without an archive subfolder or private folder there is nothing to do. The library writes
+// the new listing to a temporary file beside the old one, which takes the listing's name only when it is
+// complete; temporary listings that a killed rebuild left behind are removed once they are an hour old.
+// When the rebuild fails the old listing stays as it was (the next check finds it stale again) and the user
+// is told when showMessages; when the archive lock cannot be had the listing file is removed, so that the
+// next check rebuilds it.
 bool RebuildDirectoryListing(ApplicationContext& context, int typeIndex, bool force, bool showMessages);
 
 } // namespace talmere

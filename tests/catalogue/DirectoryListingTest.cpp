@@ -5,8 +5,12 @@
 #include "core/UserAccess.h"
 #include "tests/support/ArchiveTestSupport.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/SmallFileSystem.h"
 
 #include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
 
 using namespace talmere;
 using test::Folder;
@@ -110,16 +114,70 @@ TEST_F(ListingRebuild, TheLibraryIsAskedOnlyWhenTheListingIsStaleOrForced)
     EXPECT_EQ(listing(), kFromLibrary);
 }
 
-TEST_F(ListingRebuild, AFailedRebuildRemovesTheListing)
+TEST_F(ListingRebuild, AFailedRebuildKeepsTheOldListingAndNoTemporaryFile)
 {
+    const std::vector<std::string> privateFiles = test::FileNames(world.install() / "private");
     world.context().reportLibraryCandidates = {(world.root() / "nowhere.so").string()};
     EXPECT_FALSE(RebuildDirectoryListing(world.context(), 0, true, false));
     EXPECT_TRUE(world.prompts().shown.empty());
+    EXPECT_EQ(test::FileNames(world.install() / "private"), privateFiles);
+
     test::WriteFile(world.privateFolderListing("LT"), "stale\r\n");
     EXPECT_FALSE(RebuildDirectoryListing(world.context(), 0, false, true));
-    EXPECT_FALSE(fs::exists(world.privateFolderListing("LT")));
+    EXPECT_EQ(listing(), "stale\r\n");
     EXPECT_EQ(world.prompts().errors(),
               QStringList{"Unable to rebuild report directory listing [Unable to load report viewer library.]."});
+    // Still stale: the next check tries again, and with the library there it succeeds.
+    world.context().reportLibraryCandidates = {TALMRDLL_PATH};
+    ASSERT_TRUE(RebuildDirectoryListing(world.context(), 0, false, true));
+    EXPECT_EQ(listing(), kFromLibrary);
+    EXPECT_EQ(test::FileNames(world.install() / "private"), std::vector<std::string>{"TALMRDLT.DIR"});
+}
+
+TEST_F(ListingRebuild, OnlyTheListingsOwnTemporariesLeftByAKilledRebuildAreRemoved)
+{
+    const fs::path folder = world.install() / "private";
+    const auto aged = [&](const std::string& name, int hours) {
+        test::WriteFile(folder / name, "half a listing");
+        fs::last_write_time(folder / name, fs::file_time_type::clock::now() - std::chrono::hours(hours));
+    };
+    aged("TALMRDLT.DIR.new-a1B2c3", 2);
+    aged("TALMRDLT.DIR.new-Zz9y8x", 0); // perhaps another run's, still writing
+    aged("TALMRDLT.DIR.new-abc", 2);
+    aged("TALMRDLX.DIR.new-a1B2c3", 2);
+    aged("TALMRDLT.DIR", 2);
+    ASSERT_TRUE(RebuildDirectoryListing(world.context(), 0, true, false));
+    EXPECT_EQ(listing(), kFromLibrary);
+    EXPECT_EQ(test::FileNames(folder), (std::vector<std::string>{"TALMRDLT.DIR", "TALMRDLT.DIR.new-Zz9y8x",
+                                                                 "TALMRDLT.DIR.new-abc", "TALMRDLX.DIR.new-a1B2c3"}));
+}
+
+TEST_F(ListingRebuild, AListingThatNoLongerFitsOnAFullDiskLeavesTheOldOneWhole)
+{
+    const fs::path folder = world.install() / "private";
+    ASSERT_TRUE(RebuildDirectoryListing(world.context(), 0, true, false));
+    TALMERE_MOUNT_SMALL_FILE_SYSTEM(small, folder, "64k");
+    test::WriteFile(world.privateFolderListing("LT"), kFromLibrary);
+    // Two hundred reports more: a listing of some twenty kilobytes, with eight left on the volume.
+    for (int i = 2; i < 202; ++i) {
+        char name[16];
+        std::snprintf(name, sizeof name, "LT240131.%03d", i);
+        world.put(world.archive() / "LT", name, "a", DateTimeParts{2024, 1, 31, 9, 5, 0, 0});
+    }
+    const std::uintmax_t filled = small.fill("filler");
+    fs::resize_file(folder / "filler", filled - 8192);
+
+    EXPECT_FALSE(RebuildDirectoryListing(world.context(), 0, true, true));
+    EXPECT_EQ(listing(), kFromLibrary);
+    EXPECT_EQ(test::FileNames(folder), (std::vector<std::string>{"TALMRDLT.DIR", "filler"}));
+    ASSERT_EQ(world.prompts().errors().size(), 1);
+    EXPECT_TRUE(world.prompts().errors().front().startsWith("Unable to rebuild report directory listing ["));
+
+    // With room again, the rebuild replaces it.
+    fs::remove(folder / "filler");
+    ASSERT_TRUE(RebuildDirectoryListing(world.context(), 0, false, false));
+    EXPECT_EQ(ReadListingLines(Q(world.privateFolderListing("LT"))).size(), 201u);
+    EXPECT_EQ(test::FileNames(folder), std::vector<std::string>{"TALMRDLT.DIR"});
 }
 
 TEST_F(ListingRebuild, AnotherWorkstationsArchiveLockIsWaitedForThenReported)
