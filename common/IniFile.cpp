@@ -67,7 +67,7 @@ IniFile IniFile::parse(std::string_view text)
             name = name.substr(0, name.find(']'));
             name = TrimSpaces(name);
             // A repeated section adds nothing: lookups stop at the first one.
-            if (file.findSection(name) != nullptr) {
+            if (!file.m_sectionIndex.emplace(AsciiUpper(name), file.m_sections.size()).second) {
                 current = nullptr;
             } else {
                 file.m_sections.push_back({std::string(name), {}});
@@ -101,12 +101,8 @@ IniFile IniFile::parse(std::string_view text)
 
 const IniFile::Section* IniFile::findSection(std::string_view name) const
 {
-    for (const Section& section : m_sections) {
-        if (EqualsNoCase(section.name, name)) {
-            return &section;
-        }
-    }
-    return nullptr;
+    const auto found = m_sectionIndex.find(AsciiUpper(name));
+    return found == m_sectionIndex.end() ? nullptr : &m_sections[found->second];
 }
 
 bool IniFile::hasSection(std::string_view section) const
@@ -153,7 +149,50 @@ std::vector<std::string> IniFile::keys(std::string_view section) const
 std::string ReadIniValue(const std::filesystem::path& path, std::string_view section, std::string_view key,
                          std::string_view defaultValue)
 {
-    return IniFile::load(path).value(section, key, defaultValue);
+    // One pass over the text for the one value, by the rules of parse(): the first section of that name and
+    // the first key of that name in it win. Nothing else of the file is kept, so a lookup in a file of
+    // thousands of sections costs one read of it.
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return std::string(defaultValue);
+    }
+    const std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string_view text(content);
+    if (text.substr(0, 3) == "\xEF\xBB\xBF") {
+        text.remove_prefix(3);
+    }
+    bool inSection = false;
+    bool sectionSeen = false;
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        const std::string_view line = TrimSpaces(text.substr(0, end));
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        if (line.empty() || line.front() == ';') {
+            continue;
+        }
+        if (line.front() == '[') {
+            if (sectionSeen) {
+                // Only the section's first occurrence counts, and its keys were all read.
+                if (inSection) {
+                    break;
+                }
+                continue;
+            }
+            std::string_view name = line.substr(1);
+            name = TrimSpaces(name.substr(0, name.find(']')));
+            inSection = EqualsNoCase(name, section);
+            sectionSeen = inSection;
+            continue;
+        }
+        if (!inSection) {
+            continue;
+        }
+        const std::size_t equals = line.find('=');
+        if (EqualsNoCase(TrimSpaces(line.substr(0, equals)), key) && !key.empty()) {
+            return CleanValue(equals == std::string_view::npos ? std::string_view{} : line.substr(equals + 1));
+        }
+    }
+    return std::string(defaultValue);
 }
 
 } // namespace talmere

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace talmere {
@@ -39,6 +40,9 @@ private:
     const Section* findSection(std::string_view name) const;
 
     std::vector<Section> m_sections;
+    // Each section's position by its upper-cased name: a file of thousands of report type sections is
+    // read and looked up in time proportional to its size.
+    std::unordered_map<std::string, std::size_t> m_sectionIndex;
     bool m_loaded = false;
 };
 

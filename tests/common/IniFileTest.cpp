@@ -67,3 +67,33 @@ TEST(IniFile, AMissingFileReadsAsEmpty)
     test::WriteFile(folder / "TALMERE.INI", "[General]\nIntermediary=AVAILITY\n");
     EXPECT_EQ(ReadIniValue(folder / "TALMERE.INI", "GENERAL", "intermediary"), "AVAILITY");
 }
+
+TEST(IniFile, ASingleLookupReadsWhatTheWholeFileReads)
+{
+    test::TempFolder folder;
+    const std::string text = "\xEF\xBB\xBF"
+                             "Orphan=before any section\n"
+                             "[General]\r\n"
+                             "Intermediary = \"first\" \r\n"
+                             "INTERMEDIARY=second\n"
+                             "; Commented=yes\n"
+                             "NoEquals\n"
+                             "[Report Details - A]\n"
+                             "Key=a\n"
+                             "[ general ]\n"
+                             "Late=from a repeated section\n"
+                             "[Last]\n"
+                             "Key=" +
+                             std::string(3000, 'y') + "\n";
+    test::WriteFile(folder / "TALMERE.INI", text);
+    const IniFile whole = IniFile::load(folder / "TALMERE.INI");
+    const std::vector<std::pair<std::string, std::string>> lookups = {
+        {"general", "intermediary"}, {"General", "Late"}, {"General", "NoEquals"},       {"General", "Commented"},
+        {"General", "Orphan"},       {"", "Orphan"},      {"Report Details - a", "KEY"}, {"Last", "Key"},
+        {"Missing", "Key"},          {"General", ""}};
+    for (const auto& [section, key] : lookups) {
+        EXPECT_EQ(ReadIniValue(folder / "TALMERE.INI", section, key, "default"), whole.value(section, key, "default"))
+            << section << "/" << key;
+    }
+    EXPECT_EQ(ReadIniValue(folder / "TALMERE.INI", "General", "Intermediary"), "first");
+}
