@@ -79,8 +79,14 @@ QString UniqueDestinationName(const QString& path)
 {
     const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
     const QString folder = path.left(slash + 1);
+    return UniqueDestinationName(path, [&folder](const QString& name) { return ExistsNoCase(folder + name); });
+}
+
+QString UniqueDestinationName(const QString& path, const std::function<bool(const QString& name)>& taken)
+{
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
     const QString name = path.mid(slash + 1);
-    if (!ExistsNoCase(path)) {
+    if (!taken(name)) {
         return name;
     }
     const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
@@ -88,7 +94,7 @@ QString UniqueDestinationName(const QString& path)
     // A bound, so that a folder that answers "exists" for everything cannot keep the run here for ever.
     for (qint64 n = 1; n < 1000000; ++n) {
         const QString candidate = stem + QLatin1Char('.') + FormatSequence(n);
-        if (!ExistsNoCase(folder + candidate)) {
+        if (!taken(candidate)) {
             return candidate;
         }
     }

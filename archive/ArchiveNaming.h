@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QString>
 
+#include <functional>
 #include <string>
 #include <unordered_map>
 
@@ -24,6 +25,8 @@ QString NextArchiveSequence(const QString& folder, const QString& baseName);
 // free, otherwise the name without its extension followed by .001, .002, ... (the first free one). Empty
 // when no free name is found.
 QString UniqueDestinationName(const QString& path);
+// The same, with the test of whether a name of the folder is taken (without regard to case) given.
+QString UniqueDestinationName(const QString& path, const std::function<bool(const QString& name)>& taken);
 
 // The sequence numbers of an archive run. The run holds the archive lock, so nobody else numbers files into
 // the archive meanwhile: each folder is read once, and the numbers the run hands out are remembered.

@@ -13,8 +13,15 @@
 #include "platform/FileSystem.h"
 #include "platform/FileTransfer.h"
 
+#include "common/TextUtil.h"
+
+#include <QHash>
 #include <QLocale>
 #include <QSet>
+
+#include <algorithm>
+#include <set>
+#include <unordered_map>
 
 namespace talmere {
 
@@ -54,16 +61,146 @@ QStringList Masks(const QString& fileNameMask, bool& custom)
     return masks;
 }
 
-ScanLists Scan(ApplicationContext& context, int index, const QString& folder)
+std::string FoldCase(std::string name)
+{
+    std::transform(name.begin(), name.end(), name.begin(),
+                   [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; });
+    return name;
+}
+
+// The folders the run reads and writes. Each is listed once per run and listed again only after the run
+// itself has unpacked files into it; what the run adds or removes is noted in the listing. Listing a shared
+// mailbox again for every report type made the run grow with the square of the number of types. Files
+// taken away meanwhile are found gone when they are looked at, so a listing that still names them is
+// harmless.
+class RunFolders {
+public:
+    // The entries of a folder, in name order.
+    const std::vector<platform::FolderEntry>& entries(const QString& folder) { return listing(folder).entries; }
+
+    // The first name in name order of the folder equal to name without regard to case; empty when none.
+    std::string findNoCase(const QString& folder, const std::string& name)
+    {
+        Listing& list = listing(folder);
+        if (!list.foldedBuilt) {
+            for (const platform::FolderEntry& entry : list.entries) {
+                list.folded[FoldCase(entry.name)].insert(entry.name);
+            }
+            list.foldedBuilt = true;
+        }
+        const auto found = list.folded.find(FoldCase(name));
+        return found == list.folded.end() || found->second.empty() ? std::string() : *found->second.begin();
+    }
+
+    void added(const QString& folder, const std::string& name)
+    {
+        Listing& list = listing(folder);
+        const auto at =
+            std::lower_bound(list.entries.begin(), list.entries.end(), name,
+                             [](const platform::FolderEntry& e, const std::string& n) { return e.name < n; });
+        if (at == list.entries.end() || at->name != name) {
+            list.entries.insert(at, {name, false, platform::FileKind::Regular});
+        }
+        if (list.foldedBuilt) {
+            list.folded[FoldCase(name)].insert(name);
+        }
+        list.unpacked = false;
+    }
+
+    void removed(const QString& folder, const std::string& name)
+    {
+        Listing& list = listing(folder);
+        if (list.foldedBuilt) {
+            list.folded[FoldCase(name)].erase(name);
+        }
+    }
+
+    // Whether the folder may hold ZIP files the run has not tried to unpack yet.
+    bool mayNeedUnpacking(const QString& folder)
+    {
+        const Listing& list = listing(folder);
+        return !list.unpacked && std::any_of(list.entries.begin(), list.entries.end(),
+                                             [](const auto& entry) { return WildcardMatch("*.zip", entry.name); });
+    }
+
+    // The run has unpacked the folder's ZIP files: it is listed again.
+    void unpacked(const QString& folder)
+    {
+        m_folders.erase(key(folder));
+        listing(folder).unpacked = true;
+    }
+
+private:
+    struct Listing {
+        std::vector<platform::FolderEntry> entries;
+        bool foldedBuilt = false;
+        std::unordered_map<std::string, std::set<std::string>> folded;
+        bool unpacked = false;
+    };
+
+    // One key for the ways a folder is written (case, relative parts), worked out once per spelling.
+    std::string key(const QString& folder)
+    {
+        auto found = m_keys.find(folder);
+        if (found == m_keys.end()) {
+            const std::string native = ToNativePath(WithFinalSeparator(folder));
+            const std::string resolved = platform::ShortPath(native);
+            found = m_keys.insert(folder, resolved.empty() ? native : resolved);
+        }
+        return *found;
+    }
+
+    Listing& listing(const QString& folder)
+    {
+        const std::string name = key(folder);
+        auto found = m_folders.find(name);
+        if (found == m_folders.end()) {
+            Listing list;
+            list.entries = platform::ListFolder(ToNativePath(WithFinalSeparator(folder)), "*.*");
+            found = m_folders.emplace(name, std::move(list)).first;
+        }
+        return found->second;
+    }
+
+    std::unordered_map<std::string, Listing> m_folders;
+    QHash<QString, std::string> m_keys;
+};
+
+// What one archive run carries from one type and folder to the next.
+struct RunState {
+    RunFolders folders;
+    ArchiveSequences sequences;
+    // Staged entries that are no regular files, already named in the archive log by this run.
+    QSet<QString> reported;
+};
+
+// A staged entry that is not a regular file is left where it is, untouched and unread; the archive log says
+// so once per run. Folders are passed over without a word, as they always were.
+void NoteNotFileable(ApplicationContext& context, RunState& run, int index, const QString& path,
+                     platform::FileKind kind)
+{
+    if (kind == platform::FileKind::Folder || kind == platform::FileKind::Unknown || run.reported.contains(path)) {
+        return;
+    }
+    run.reported.insert(path);
+    LogArchiveAction(context, context.reportTypes[index].name, path, QStringLiteral("SKIPPED"),
+                     kind == platform::FileKind::SymbolicLink ? QStringLiteral("symbolic link")
+                                                              : QStringLiteral("not a regular file"));
+}
+
+ScanLists Scan(ApplicationContext& context, RunState& run, int index, const QString& folder)
 {
     const TReportConfigInfoRecord& type = context.reportTypes[index].info;
     ScanLists lists;
     bool custom = false;
     QSet<QString> seen;
     const std::string nativeFolder = ToNativePath(folder);
+    // A copy: the listing may be extended while this type files its own.
+    const std::vector<platform::FolderEntry> entries = run.folders.entries(folder);
     for (const QString& mask : Masks(type.FileNameMask, custom)) {
-        for (const platform::FolderEntry& entry : platform::ListFolder(nativeFolder, ToNativePath(mask))) {
-            if (entry.isDirectory) {
+        const std::string nativeMask = ToNativePath(mask);
+        for (const platform::FolderEntry& entry : entries) {
+            if (entry.kind == platform::FileKind::Folder || !WildcardMatch(nativeMask, entry.name)) {
                 continue;
             }
             const QString name = FromNativePath(entry.name);
@@ -73,6 +210,13 @@ ScanLists Scan(ApplicationContext& context, int index, const QString& folder)
             }
             seen.insert(name);
             const QString path = folder + name;
+            // Looked at again now, without following a link: an earlier type may have filed it, and only a
+            // regular file is ever opened (opening a FIFO would wait for a writer for ever).
+            const platform::FileKind kind = platform::EntryKind(nativeFolder + entry.name);
+            if (kind != platform::FileKind::Regular) {
+                NoteNotFileable(context, run, index, path, kind);
+                continue;
+            }
             if (!platform::MakeWritable(nativeFolder + entry.name) || ContextSkip(context, index)) {
                 continue;
             }
@@ -96,7 +240,8 @@ ScanLists Scan(ApplicationContext& context, int index, const QString& folder)
 }
 
 // Copies or moves the listed files to the type's destination folder.
-void Route(ApplicationContext& context, int index, const QString& folder, const QStringList& names, bool move)
+void Route(ApplicationContext& context, RunState& run, int index, const QString& folder, const QStringList& names,
+           bool move)
 {
     const TReportConfigInfoRecord& type = context.reportTypes[index].info;
     const QString destination = type.DestinationDirectory;
@@ -110,8 +255,18 @@ void Route(ApplicationContext& context, int index, const QString& folder, const 
         // A short name is the name itself here: this file system keeps no second, shorter one.
         QString target = destination + name;
         QString replaced;
+        // Names of the destination compared without regard to case, from the run's listing of the folder
+        // and the name itself (a file put there by someone else during the run).
+        const auto existing = [&](const QString& candidate) {
+            const std::string native = ToNativePath(candidate);
+            if (platform::EntryKind(ToNativePath(destination) + native) != platform::FileKind::Unknown) {
+                return native;
+            }
+            return run.folders.findNoCase(destination, native);
+        };
         if (unique) {
-            const QString free = UniqueDestinationName(target);
+            const QString free =
+                UniqueDestinationName(target, [&](const QString& candidate) { return !existing(candidate).empty(); });
             if (free.isEmpty()) {
                 continue;
             }
@@ -119,14 +274,21 @@ void Route(ApplicationContext& context, int index, const QString& folder, const 
         } else {
             // The file of that name is replaced, whatever the case of its letters; only once the new one is
             // in place, so that a failed copy leaves the old one.
-            replaced = ResolveNoCase(target);
+            const std::string found = existing(name);
+            replaced = found.empty() ? QString() : destination + FromNativePath(found);
         }
         const std::string from = ToNativePath(source);
         const std::string to = ToNativePath(target);
-        const bool done = move ? platform::MoveFile(from, to, !unique)
-                               : platform::CopyFileKeepingTime(from, to, !unique) == platform::CopyOutcome::Copied;
-        if (done && !replaced.isEmpty() && replaced != target) {
-            platform::RemoveFile(ToNativePath(replaced));
+        // Moved only while it is still the regular file the scan found: a link put in its place stays.
+        const bool done =
+            move ? platform::EntryKind(from) == platform::FileKind::Regular && platform::MoveFile(from, to, !unique)
+                 : platform::CopyFileKeepingTime(from, to, !unique, platform::SourceLinks::Refuse) ==
+                       platform::CopyOutcome::Copied;
+        if (done) {
+            run.folders.added(destination, ToNativePath(target.mid(destination.size())));
+        }
+        if (done && !replaced.isEmpty() && replaced != target && platform::RemoveFile(ToNativePath(replaced))) {
+            run.folders.removed(destination, ToNativePath(replaced.mid(destination.size())));
         }
         if (done) {
             LogArchiveAction(context, context.reportTypes[index].name, source,
@@ -139,7 +301,7 @@ void DeleteStaged(ApplicationContext& context, int index, const QString& folder,
 {
     for (const QString& name : names) {
         const QString path = folder + name;
-        if (platform::RemoveFile(ToNativePath(path))) {
+        if (platform::RemoveRegularFile(ToNativePath(path))) {
             LogArchiveAction(context, context.reportTypes[index].name, path, QStringLiteral("DELETE"));
         }
     }
@@ -176,7 +338,7 @@ bool Archive(ApplicationContext& context, int index, const QString& folder, cons
         for (int attempt = 0; attempt < 100 && outcome == platform::CopyOutcome::TargetExists; ++attempt) {
             const qint64 sequence = sequences.next(subfolder, base);
             target = subfolder + base + QLatin1Char('.') + FormatSequence(sequence);
-            outcome = platform::CopyFileKeepingTime(source, ToNativePath(target), false);
+            outcome = platform::CopyFileKeepingTime(source, ToNativePath(target), false, platform::SourceLinks::Refuse);
             if (outcome != platform::CopyOutcome::Failed) {
                 sequences.taken(subfolder, base, sequence);
             }
@@ -186,7 +348,7 @@ bool Archive(ApplicationContext& context, int index, const QString& folder, cons
         }
         // Only a complete copy lets the staged file go; a staged file that cannot go takes its copy back,
         // or every later run would file it again.
-        if (!platform::RemoveFile(source)) {
+        if (!platform::RemoveRegularFile(source)) {
             platform::RemoveFile(ToNativePath(target));
             continue;
         }
@@ -209,7 +371,7 @@ bool RunArchive(ApplicationContext& context)
         if (!context.settings.ReportArchivePreprocessor.isEmpty()) {
             RunArchivePreprocessor(context, context.settings.ReportArchivePreprocessor);
         }
-        ArchiveSequences sequences;
+        RunState run;
         for (int index = 0; index < static_cast<int>(context.reportTypes.size()); ++index) {
             const QStringList folders = context.reportTypes[index].info.StagingDirectory.split(QLatin1Char(';'));
             for (const QString& piece : folders) {
@@ -217,14 +379,16 @@ bool RunArchive(ApplicationContext& context)
                 if (folder.isEmpty() || !FolderExists(folder) || !FolderExists(context.folders.ReportArchiveFolder)) {
                     continue;
                 }
-                if (context.settings.PerformStagedFileUnZIP) {
+                // A folder is unpacked again only when the run has put new files into it since.
+                if (context.settings.PerformStagedFileUnZIP && run.folders.mayNeedUnpacking(folder)) {
                     ExtractStagedZipFiles(context, index, folder);
+                    run.folders.unpacked(folder);
                 }
-                const ScanLists lists = Scan(context, index, folder);
-                Route(context, index, folder, lists.copyList, false);
-                Route(context, index, folder, lists.moveList, true);
+                const ScanLists lists = Scan(context, run, index, folder);
+                Route(context, run, index, folder, lists.copyList, false);
+                Route(context, run, index, folder, lists.moveList, true);
                 DeleteStaged(context, index, folder, lists.deleteList);
-                if (Archive(context, index, folder, lists.archiveList, sequences)) {
+                if (Archive(context, index, folder, lists.archiveList, run.sequences)) {
                     RebuildDirectoryListing(context, index, true, false);
                 }
             }

@@ -7,7 +7,7 @@
 #include "platform/FileTransfer.h"
 
 #include <array>
-#include <fstream>
+#include <cstdint>
 #include <vector>
 
 namespace talmere {
@@ -48,6 +48,21 @@ void UpperInPlace(char* data, std::size_t size)
     }
 }
 
+// A scratch file of this process, removed when it goes.
+struct ScratchFile {
+    explicit ScratchFile(std::string made) : path(std::move(made)) {}
+    ~ScratchFile()
+    {
+        if (!path.empty()) {
+            platform::RemoveFile(path);
+        }
+    }
+    ScratchFile(const ScratchFile&) = delete;
+    ScratchFile& operator=(const ScratchFile&) = delete;
+
+    std::string path;
+};
+
 QString TrimRight(const QString& text)
 {
     qsizetype end = text.size();
@@ -64,8 +79,8 @@ qint64 FindTextInFile(const QString& file, const std::string& text, qint64 start
     if (text.empty() || start < 0) {
         return -1;
     }
-    std::ifstream in(ToNativePath(file), std::ios::binary);
-    if (!in || !in.seekg(start)) {
+    platform::RegularFileReader in(ToNativePath(file));
+    if (!in.seek(start)) {
         return -1;
     }
     std::string needle = text;
@@ -78,12 +93,12 @@ qint64 FindTextInFile(const QString& file, const std::string& text, qint64 start
     window.reserve(kSearchBlockSize + needle.size());
     qint64 windowStart = start;
     std::vector<char> block(kSearchBlockSize);
-    while (in) {
-        in.read(block.data(), static_cast<std::streamsize>(block.size()));
-        const std::size_t count = static_cast<std::size_t>(in.gcount());
-        if (count == 0) {
+    for (;;) {
+        const std::int64_t read = in.read(block.data(), block.size());
+        if (read <= 0) {
             break;
         }
+        const std::size_t count = static_cast<std::size_t>(read);
         if (!caseSensitive) {
             UpperInPlace(block.data(), count);
         }
@@ -139,14 +154,17 @@ bool MatchesTextFormat(const TReportConfigInfoRecord& type, const QString& file)
     if (!asciiOnly && !nulAllowed) {
         return true;
     }
-    std::ifstream in(ToNativePath(file), std::ios::binary);
-    if (!in) {
+    platform::RegularFileReader in(ToNativePath(file));
+    if (!in.isOpen()) {
         return true;
     }
     std::vector<char> block(kSearchBlockSize);
-    while (in) {
-        in.read(block.data(), static_cast<std::streamsize>(block.size()));
-        const std::size_t count = static_cast<std::size_t>(in.gcount());
+    for (;;) {
+        const std::int64_t read = in.read(block.data(), block.size());
+        if (read <= 0) {
+            break;
+        }
+        const std::size_t count = static_cast<std::size_t>(read);
         for (std::size_t i = 0; i < count; ++i) {
             const auto c = static_cast<unsigned char>(block[i]);
             const bool allowed =
@@ -163,8 +181,20 @@ std::optional<TDirectoryListingInfo> CreateFileListingEntry(const ApplicationCon
                                                             const QString& stagedFile)
 {
     try {
-        if (!FileExists(stagedFile) || !GenerateReportText(context, typeIndex, stagedFile) ||
-            !FolderExists(context.folders.PrivateDirectory)) {
+        if (!FileExists(stagedFile) || !FolderExists(context.folders.PrivateDirectory)) {
+            return std::nullopt;
+        }
+        // The library must make a report of the file; the text it writes serves nothing else here. It goes
+        // to a file of this call's own, removed after the call on every path, so that no copy of a large
+        // staged file stays behind and the viewer's report text file (TALMRTMP.TXT) is never touched.
+        const ScratchFile reportText(
+            platform::CreateScratchFile(ToNativePath(context.folders.PrivateDirectory), "TALMRTMP-", ".TXT"));
+        if (reportText.path.empty()) {
+            return std::nullopt;
+        }
+        const std::optional<ReportLibraryCall> generated = CallGenerateReportFile(
+            context, typeIndex, stagedFile, ReportSelectionValues{}, false, FromNativePath(reportText.path));
+        if (!generated || generated->status != kStatusSuccess) {
             return std::nullopt;
         }
         const QString listing = ListingFilePath(context, typeIndex);

@@ -14,7 +14,8 @@
 namespace talmere {
 
 // The absolute offset of the first occurrence of text in a file at or after start, or -1 (also for an
-// empty text or a file that cannot be read). Without regard to case, both sides are upper-cased by the
+// empty text, a file that cannot be read, and anything but a regular file: a link is not followed, a FIFO
+// not waited on). Without regard to case, both sides are upper-cased by the
 // rules of the Windows-1252 code page. The file is read in blocks that overlap by the text's length.
 qint64 FindTextInFile(const QString& file, const std::string& text, qint64 start, bool caseSensitive);
 
@@ -29,7 +30,8 @@ bool MatchesTextFormat(const TReportConfigInfoRecord& type, const QString& file)
 
 // The listing entry of one staged file, from the library, which so also tells whether the file makes a
 // report of the type. Leaves the type's listing file holding only this entry (the next check finds it
-// stale).
+// stale). The report text the library makes on the way goes to a scratch file of the call's own in the
+// private folder, removed again whatever the outcome; the viewer's report text file is never touched.
 std::optional<TDirectoryListingInfo> CreateFileListingEntry(const ApplicationContext& context, int typeIndex,
                                                             const QString& stagedFile);
 

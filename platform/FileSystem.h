@@ -49,9 +49,13 @@ bool SameFile(std::string_view a, std::string_view b);
 // then untouched.
 bool ReplaceWithCopy(std::string_view source, std::string_view target);
 
+// The kinds of file that Unix permission bits (st_mode) tell apart.
+enum class FileKind { Regular, Folder, SymbolicLink, Device, Fifo, Socket, Unknown };
+
 struct FolderEntry {
     std::string name;
-    bool isDirectory = false;
+    bool isDirectory = false;          // a folder, or a link to one
+    FileKind kind = FileKind::Unknown; // the entry itself: a link is a SymbolicLink, whatever it points to
 };
 
 // The entries of a folder whose names match a file-name mask with the Windows meaning, without regard to
@@ -59,8 +63,8 @@ struct FolderEntry {
 // cannot be read.
 std::vector<FolderEntry> ListFolder(std::string_view folder, std::string_view mask);
 
-// The kinds of file that Unix permission bits (st_mode) tell apart.
-enum class FileKind { Regular, Folder, SymbolicLink, Device, Fifo, Socket, Unknown };
+// The kind of the entry itself, without following a symbolic link; Unknown when there is none.
+FileKind EntryKind(std::string_view path);
 
 // The kind of file that Unix mode bits describe, as archives made on Unix record them for their entries.
 FileKind FileKindOfUnixMode(std::uint32_t mode);

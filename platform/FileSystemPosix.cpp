@@ -101,6 +101,27 @@ CreateOutcome CreateExclusively(const std::string& path, std::string_view conten
     return (::close(fd) == 0 && ok) ? CreateOutcome::Created : CreateOutcome::Failed;
 }
 
+FileKind KindOf(fs::file_type type)
+{
+    switch (type) {
+    case fs::file_type::regular:
+        return FileKind::Regular;
+    case fs::file_type::directory:
+        return FileKind::Folder;
+    case fs::file_type::symlink:
+        return FileKind::SymbolicLink;
+    case fs::file_type::block:
+    case fs::file_type::character:
+        return FileKind::Device;
+    case fs::file_type::fifo:
+        return FileKind::Fifo;
+    case fs::file_type::socket:
+        return FileKind::Socket;
+    default:
+        return FileKind::Unknown;
+    }
+}
+
 mode_t DefaultFileMode()
 {
     const mode_t mask = ::umask(0);
@@ -252,12 +273,22 @@ std::vector<FolderEntry> ListFolder(std::string_view folder, std::string_view ma
         const std::string name = it->path().filename().string();
         if (WildcardMatch(mask, name)) {
             std::error_code typeError;
-            entries.push_back({name, it->is_directory(typeError)});
+            const bool isDirectory = it->is_directory(typeError);
+            entries.push_back({name, isDirectory, KindOf(it->symlink_status(typeError).type())});
         }
     }
     std::sort(entries.begin(), entries.end(),
               [](const FolderEntry& a, const FolderEntry& b) { return a.name < b.name; });
     return entries;
+}
+
+FileKind EntryKind(std::string_view path)
+{
+    struct stat info {};
+    if (path.empty() || ::lstat(std::string(path).c_str(), &info) != 0) {
+        return FileKind::Unknown;
+    }
+    return FileKindOfUnixMode(info.st_mode);
 }
 
 FileKind FileKindOfUnixMode(std::uint32_t mode)

@@ -6,6 +6,7 @@
 #include "common/DayDate.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,10 +20,15 @@ enum class CopyOutcome {
     Failed,       // the target is as it was
 };
 
+// Whether a source that is a symbolic link is followed to its target or refused.
+enum class SourceLinks { Follow, Refuse };
+
 // Copies a file. The copy keeps the source's last-modification time (reports are dated by it) and is
 // writable, whatever the source's permissions. It is written under a temporary name beside the target and
-// takes the target's name only when it is complete.
-CopyOutcome CopyFileKeepingTime(std::string_view source, std::string_view target, bool replaceExisting);
+// takes the target's name only when it is complete. Only a regular file is copied; the source is opened
+// without waiting, so a FIFO in its place fails the copy instead of blocking it.
+CopyOutcome CopyFileKeepingTime(std::string_view source, std::string_view target, bool replaceExisting,
+                                SourceLinks links = SourceLinks::Follow);
 
 // Moves a file, keeping its modification time: a rename, or a copy and a removal between file systems. An
 // existing target is replaced (in one step) only when replaceExisting. False when the file was not moved; it
@@ -32,9 +38,40 @@ bool MoveFile(std::string_view source, std::string_view target, bool replaceExis
 // Removes a file or link (never a folder); true when it is gone.
 bool RemoveFile(std::string_view path);
 
-// A read-only file (no write permission for anyone) gets write permission for its owner. True when the file
-// is writable by its owner afterwards.
+// Removes a regular file only: a symbolic link, FIFO, device, socket or folder of that name stays. True when
+// a regular file was removed.
+bool RemoveRegularFile(std::string_view path);
+
+// A read-only regular file (no write permission for anyone) gets write permission for its owner. True when
+// the file is writable by its owner afterwards. A symbolic link is never followed (its target keeps its
+// permissions) and anything but a regular file is refused: false, nothing changed.
 bool MakeWritable(std::string_view path);
+
+// A new empty file of a unique name in a folder (stem, six random characters, extension), for scratch work
+// of this process; the caller removes it. Empty when it cannot be made.
+std::string CreateScratchFile(std::string_view folder, std::string_view stem, std::string_view extension);
+
+// A file opened for reading only when it is a regular file of its own: never through a symbolic link, and
+// never waiting for a writer as opening a FIFO would; a FIFO, device, socket or folder is refused.
+class RegularFileReader {
+public:
+    RegularFileReader() = default;
+    explicit RegularFileReader(std::string_view path) { open(path); }
+    ~RegularFileReader() { close(); }
+    RegularFileReader(const RegularFileReader&) = delete;
+    RegularFileReader& operator=(const RegularFileReader&) = delete;
+
+    bool open(std::string_view path);
+    bool isOpen() const { return m_fd >= 0; }
+    // Places the next read at an offset from the start; false when it cannot.
+    bool seek(std::int64_t offset);
+    // Up to size bytes into data: the count read, 0 at the end, -1 on an error.
+    std::int64_t read(char* data, std::size_t size);
+    void close();
+
+private:
+    int m_fd = -1;
+};
 
 // The local date and time of a file's last modification; nothing when it cannot be read.
 std::optional<DateTimeParts> LocalModificationTime(std::string_view path);

@@ -76,6 +76,23 @@ bool LinkWithoutReplacing(const std::string& temporary, const std::string& targe
     return ::rename(temporary.c_str(), target.c_str()) == 0;
 }
 
+// Opens a file for reading without blocking (opening a FIFO waits for its writer otherwise) and keeps it
+// only when it is a regular file; then reads block normally again. -1 for anything else.
+int OpenRegularForReading(const std::string& path, bool followLinks, struct stat& info)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | (followLinks ? 0 : O_NOFOLLOW));
+    if (fd < 0) {
+        return -1;
+    }
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || flags < 0 ||
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
 timespec ToTimespec(const DateTimeParts& local)
 {
     std::tm tm{};
@@ -91,20 +108,17 @@ timespec ToTimespec(const DateTimeParts& local)
 
 } // namespace
 
-CopyOutcome CopyFileKeepingTime(std::string_view source, std::string_view target, bool replaceExisting)
+CopyOutcome CopyFileKeepingTime(std::string_view source, std::string_view target, bool replaceExisting,
+                                SourceLinks links)
 {
     const std::string sourcePath(source);
     const std::string targetPath(target);
     if (!replaceExisting && EntryExists(targetPath)) {
         return CopyOutcome::TargetExists;
     }
-    const int in = ::open(sourcePath.c_str(), O_RDONLY | O_CLOEXEC);
-    if (in < 0) {
-        return CopyOutcome::Failed;
-    }
     struct stat info {};
-    if (::fstat(in, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(in);
+    const int in = OpenRegularForReading(sourcePath, links == SourceLinks::Follow, info);
+    if (in < 0) {
         return CopyOutcome::Failed;
     }
     PendingFile copy;
@@ -180,17 +194,89 @@ bool RemoveFile(std::string_view path)
     return ::unlink(file.c_str()) == 0;
 }
 
+bool RemoveRegularFile(std::string_view path)
+{
+    const std::string file(path);
+    struct stat info {};
+    if (::lstat(file.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        return false;
+    }
+    return ::unlink(file.c_str()) == 0;
+}
+
 bool MakeWritable(std::string_view path)
 {
     const std::string file(path);
     struct stat info {};
-    if (::stat(file.c_str(), &info) != 0) {
+    if (::lstat(file.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
         return false;
     }
     if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0) {
         return true;
     }
-    return ::chmod(file.c_str(), (info.st_mode & 07777) | S_IWUSR) == 0;
+    // Through a descriptor of the file itself, so that a link put in its place meanwhile is not followed.
+    const int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+    if (fd >= 0) {
+        struct stat opened {};
+        const bool ok = ::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) &&
+                        ::fchmod(fd, (opened.st_mode & 07777) | S_IWUSR) == 0;
+        ::close(fd);
+        return ok;
+    }
+    // A file its owner may not even read: only the no-follow look above stands between it and a link.
+    return errno == EACCES && ::chmod(file.c_str(), (info.st_mode & 07777) | S_IWUSR) == 0;
+}
+
+std::string CreateScratchFile(std::string_view folder, std::string_view stem, std::string_view extension)
+{
+    std::string name(folder);
+    if (!name.empty() && name.back() != '/') {
+        name += '/';
+    }
+    name += stem;
+    name += "XXXXXX";
+    name += extension;
+    const int fd = ::mkstemps(name.data(), static_cast<int>(extension.size()));
+    if (fd < 0) {
+        return {};
+    }
+    ::close(fd);
+    return name;
+}
+
+bool RegularFileReader::open(std::string_view path)
+{
+    close();
+    struct stat info {};
+    m_fd = OpenRegularForReading(std::string(path), false, info);
+    return m_fd >= 0;
+}
+
+bool RegularFileReader::seek(std::int64_t offset)
+{
+    return m_fd >= 0 && offset >= 0 && ::lseek(m_fd, static_cast<off_t>(offset), SEEK_SET) == offset;
+}
+
+std::int64_t RegularFileReader::read(char* data, std::size_t size)
+{
+    if (m_fd < 0) {
+        return -1;
+    }
+    for (;;) {
+        const ssize_t n = ::read(m_fd, data, size);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        return n;
+    }
+}
+
+void RegularFileReader::close()
+{
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
 }
 
 std::optional<DateTimeParts> LocalModificationTime(std::string_view path)

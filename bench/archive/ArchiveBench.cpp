@@ -1,14 +1,18 @@
 // The archive run of 1,000 staged 999 files, into an empty archive subfolder and into one that already
-// holds 20,000 reports, beside copying and deleting the same files with plain file operations.
+// holds 20,000 reports, beside copying and deleting the same files with plain file operations; and the run
+// of an installation with 250, 1,000 and 5,000 report types sharing one mailbox, one staged file each, whose
+// time must grow with the number of types, not with its square.
 //
-//   archive_bench [STAGED] [ARCHIVED]
+//   archive_bench [STAGED] [ARCHIVED] [MOST-TYPES]
 
 #include "archive/ArchiveRun.h"
 #include "bench/ReportManagerWorld.h"
 #include "catalogue/DirectoryListing.h"
+#include "config/ReportConfiguration.h"
 
 #include <QCoreApplication>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -63,6 +67,50 @@ double TimeRun(ReportManagerWorld& world, int staged)
     return seconds;
 }
 
+// An installation of many report types that share the mailbox: one in four moves its files (mask M<n>.X12)
+// to a posting folder, the others delete theirs (D<n>.TMP), and one acknowledgment type archives 999
+// files. Every type finds one file of its own in the mailbox. Answers the seconds of the run alone.
+double TimeRunOfTypes(int types)
+{
+    BenchFolder folder;
+    ReportManagerWorld world(folder.path());
+    const fs::path posting = folder.path() / "posting";
+    fs::create_directories(posting);
+    std::string list = "[Report Types]\nAcks=\n";
+    std::string sections = "[Report Details - Acks]\nReportFormat=ANSI_999\nReportDesc=Acknowledgments\n"
+                           "ArchivePrefix=AK\nStagingDirectory=%SERVER_DIR%\\mailbox\nSearchIdent1=ISA\n"
+                           "SearchIdent2=ST*997|ST*999\nFileNameMask=*.X12\nArchiveDays=-1\n";
+    for (int i = 1; i < types; ++i) {
+        const std::string name = "Type" + std::to_string(i);
+        list += name + "=\n";
+        sections += "[Report Details - " + name + "]\nStagingDirectory=%SERVER_DIR%\\mailbox\n";
+        if (i % 4 == 0) {
+            sections += "ReportFormat=MOVE\nFileNameMask=M" + std::to_string(i) +
+                        ".X12\nMoveMethod=STANDARD\nDestinationDirectory=" + posting.string() + "\n";
+            WriteBytes(world.mailbox() / ("M" + std::to_string(i) + ".X12"), "ISA*moved~\n");
+        } else {
+            sections += "ReportFormat=DELETE\nFileNameMask=D" + std::to_string(i) + ".TMP\n";
+            WriteBytes(world.mailbox() / ("D" + std::to_string(i) + ".TMP"), "scratch\n");
+        }
+    }
+    WriteBytes(folder.path() / "install" / "TALMERE.INI", list + sections);
+    FreeReportConfiguration(world.context());
+    if (!LoadReportConfiguration(world.context()) || static_cast<int>(world.context().reportTypes.size()) != types) {
+        std::fprintf(stderr, "the configuration of %d types did not load\n", types);
+        std::exit(1);
+    }
+    world.writeAcknowledgments(world.mailbox(), 10, StagedName);
+    const double start = NowSeconds();
+    RunArchive(world.context());
+    const double seconds = NowSeconds() - start;
+    // Every staged file was archived, moved or deleted.
+    if (CountFiles(world.mailbox()) != 0 || CountFiles(posting) != static_cast<std::size_t>((types - 1) / 4)) {
+        std::fprintf(stderr, "the run of %d types did not file every staged file\n", types);
+        std::exit(1);
+    }
+    return seconds;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -70,6 +118,7 @@ int main(int argc, char** argv)
     QCoreApplication application(argc, argv);
     const int staged = argc > 1 ? std::atoi(argv[1]) : 1000;
     const int archived = argc > 2 ? std::atoi(argv[2]) : 20000;
+    const int mostTypes = argc > 3 ? std::atoi(argv[3]) : 5000;
     std::printf("Archive run of %d staged 999 files (ANSI_999 type identified by search strings)\n", staged);
 
     BenchFolder plain;
@@ -101,5 +150,21 @@ int main(int argc, char** argv)
                 "ms", baseline * 1000, "ms copy");
     PrintFigure("archive run per staged file (full subfolder)", intoFull * 1e6 / staged, "us", baseline * 1e6 / staged,
                 "us copy");
+
+    // The same run with more and more report types; the ratio is to the smallest installation, scaled to
+    // its number of types, so a run that grows linearly stays near 1.
+    std::printf("Archive run of installations with many report types, one staged file each\n");
+    const int smallest = std::min(250, mostTypes);
+    const double base = TimeRunOfTypes(smallest);
+    PrintFigure("archive run of " + std::to_string(smallest) + " report types", base * 1000, "ms", base * 1000,
+                "ms (" + std::to_string(smallest) + " types)");
+    for (const int types : {1000, mostTypes}) {
+        if (types <= smallest || (types == 1000 && mostTypes < 1000)) {
+            continue;
+        }
+        const double seconds = TimeRunOfTypes(types);
+        PrintFigure("archive run of " + std::to_string(types) + " report types", seconds * 1000, "ms",
+                    base * 1000 * types / smallest, "ms (linear from " + std::to_string(smallest) + " types)");
+    }
     return 0;
 }
