@@ -55,7 +55,8 @@ enum class ZipOutcome {
 struct ZipExtraction {
     std::string name; // the ZIP file's name in the staging folder, bytes of the local encoding
     ZipOutcome outcome = ZipOutcome::NotUnpacked;
-    // The bytes written while it was unpacked, also when it was then given up.
+    // The bytes unpacked from it, also when it was then given up (the piece that went over a limit is
+    // counted, not written).
     std::uint64_t bytesUnpacked = 0;
 };
 
