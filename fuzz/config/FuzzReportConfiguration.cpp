@@ -1,7 +1,7 @@
 // The report configuration loader on arbitrary TALMERE.INI files, in an installation of its own: the input
-// is the install folder's TALMERE.INI, loaded with the real loader and the built report library. Every input
-// ends in a loaded list or exactly one error; a loaded list holds only usable types, and nothing is made
-// outside the report archive folder.
+// is the install folder's TALMERE.INI, loaded with the real loader and the built report library (where the
+// build has one). Every input ends in a loaded list or exactly one error; a loaded list holds only usable
+// types, and nothing is made outside the report archive folder.
 
 #include "config/ReportConfiguration.h"
 #include "fuzz/FuzzSupport.h"
@@ -82,12 +82,17 @@ struct Installation {
         serverNames = Names(root / "server");
         installNames = Names(root / "install");
         // Held for the life of the process: the loader's own load and unload then never unmaps it.
-        library.load(TALMERE_FUZZ_REPORT_LIBRARY);
+        if (!libraryPath.empty()) {
+            library.load(libraryPath);
+        } else {
+            libraryPath = (root / "no-report-library.so").string();
+        }
     }
 
     fs::path root;
     std::vector<std::string> serverNames;
     std::vector<std::string> installNames;
+    std::string libraryPath = TALMERE_FUZZ_REPORT_LIBRARY;
     platform::DynamicLibrary library;
 };
 
@@ -110,7 +115,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     context.flags.BypassAccessChecks = true;
     context.flags.IncludeInstitutionalReports = size % 3 != 1;
     context.flags.IncludeProfessionalReports = size % 3 != 2;
-    context.reportLibraryCandidates = {TALMERE_FUZZ_REPORT_LIBRARY};
+    context.reportLibraryCandidates = {installation.libraryPath};
 
     const bool loaded = LoadReportConfiguration(context);
     Check(prompts.errors == (loaded ? 0 : 1));
