@@ -195,8 +195,8 @@ ScanLists Scan(ApplicationContext& context, RunState& run, int index, const QStr
     bool custom = false;
     QSet<QString> seen;
     const std::string nativeFolder = ToNativePath(folder);
-    // A copy: the listing may be extended while this type files its own.
-    const std::vector<platform::FolderEntry> entries = run.folders.entries(folder);
+    // Nothing is filed while the folder is scanned, so its listing stays as it is meanwhile.
+    const std::vector<platform::FolderEntry>& entries = run.folders.entries(folder);
     for (const QString& mask : Masks(type.FileNameMask, custom)) {
         const std::string nativeMask = ToNativePath(mask);
         for (const platform::FolderEntry& entry : entries) {
