@@ -351,7 +351,9 @@ std::vector<ZipExtraction> ExtractStagedZipFiles(const QString& stagingFolder, c
     const std::string folder = ToNativePath(WithFinalSeparator(stagingFolder));
     std::vector<ZipExtraction> results;
     for (const platform::FolderEntry& entry : platform::ListFolder(folder, "*.zip")) {
-        if (entry.isDirectory) {
+        // Only a plain file is opened: a FIFO would block the run for ever, and a link could lead to a file
+        // outside the folder that the run would then read and remove the link of.
+        if (entry.kind != platform::FileKind::Regular) {
             continue;
         }
         try {

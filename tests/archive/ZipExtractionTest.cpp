@@ -13,6 +13,8 @@
 
 #include <cstring>
 
+#include <sys/stat.h>
+
 using namespace talmere;
 using test::FileNames;
 using test::TypeSection;
@@ -144,6 +146,20 @@ TEST(ZipEntryNames, AZipWhoseEntriesCannotAllBeNamedStaysAndLeavesNothing)
     const std::vector<ZipExtraction> results = Extract(staging.path());
     EXPECT_EQ(results[0].outcome, ZipOutcome::NotUnpacked);
     EXPECT_EQ(FileNames(staging.path()), Names{"LONG.ZIP"});
+}
+
+TEST(ZipEntryNames, OnlyPlainZipFilesAreOpened)
+{
+    // A FIFO named like a ZIP file would block the run; a link would be read and then removed.
+    test::TempFolder outside;
+    WriteZip(outside / "REAL.ZIP", {{"OUT.TXT", "outside"}});
+    test::TempFolder staging;
+    ASSERT_EQ(::mkfifo((staging / "PIPE.ZIP").c_str(), 0644), 0);
+    fs::create_symlink(outside / "REAL.ZIP", staging / "LINK.ZIP");
+    EXPECT_TRUE(Extract(staging.path()).empty());
+    EXPECT_EQ(FileNames(staging.path()), (Names{"LINK.ZIP", "PIPE.ZIP"}));
+    EXPECT_TRUE(fs::is_symlink(staging / "LINK.ZIP"));
+    EXPECT_EQ(FileNames(outside.path()), Names{"REAL.ZIP"});
 }
 
 TEST(ZipLimits, EntryCountAndTotalSizeAreLimitsNotApproximations)
