@@ -220,8 +220,8 @@ bool RebuildDirectoryListing(ApplicationContext& context, int typeIndex, bool fo
             return true;
         }
         RemoveStaleListingTemporaries(listing);
-        // The library writes the new listing beside the old one, which it replaces only when complete: a
-        // rebuild that is killed or fails midway leaves the old listing in place.
+        // The library writes the new listing to a temporary file beside the old one, which takes the listing's
+        // name only once the library has succeeded: a rebuild killed or failing midway leaves the old listing.
         QString temporary;
         {
             QTemporaryFile reserved(listing + kListingTemporarySuffix);
@@ -250,7 +250,7 @@ bool RebuildDirectoryListing(ApplicationContext& context, int typeIndex, bool fo
             call.status = kStatusCannotCreateOutput;
             call.message = "The listing file cannot be written.";
         }
-        if (!temporary.isEmpty()) {
+        if (!temporary.isEmpty() && (!call.called() || call.status != kStatusSuccess)) {
             RemoveListing(temporary);
         }
         if (!call.called() || call.status != kStatusSuccess) {
