@@ -28,6 +28,8 @@ namespace talmere {
 namespace {
 
 constexpr int kArchiveLockSeconds = 5;
+// A temporary copy this much older than now was left by a run that ended before it was done.
+constexpr std::int64_t kStaleCopySeconds = 3600;
 
 struct StagedReport {
     QString path; // the staged file as it was found
@@ -359,6 +361,23 @@ bool Archive(ApplicationContext& context, int index, const QString& folder, cons
     return archived;
 }
 
+// Copies into archive subfolders and destination folders are written under a temporary name first; a run
+// that was killed meanwhile left it behind. Such files an hour old are no copy in progress: they go, once a
+// run, and nothing else in those folders is touched.
+void RemoveStaleCopies(const ApplicationContext& context)
+{
+    QSet<QString> folders;
+    for (int index = 0; index < static_cast<int>(context.reportTypes.size()); ++index) {
+        const TReportConfigInfoRecord& type = context.reportTypes[index].info;
+        for (const QString& folder : {ArchiveSubfolder(context, index), type.DestinationDirectory}) {
+            if (!folder.isEmpty() && !folders.contains(folder)) {
+                folders.insert(folder);
+                platform::RemoveStaleTemporaries(ToNativePath(folder), kStaleCopySeconds);
+            }
+        }
+    }
+}
+
 } // namespace
 
 bool RunArchive(ApplicationContext& context)
@@ -372,6 +391,7 @@ bool RunArchive(ApplicationContext& context)
             RunArchivePreprocessor(context, context.settings.ReportArchivePreprocessor);
         }
         RunState run;
+        RemoveStaleCopies(context);
         for (int index = 0; index < static_cast<int>(context.reportTypes.size()); ++index) {
             const QStringList folders = context.reportTypes[index].info.StagingDirectory.split(QLatin1Char(';'));
             for (const QString& piece : folders) {

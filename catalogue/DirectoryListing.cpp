@@ -190,6 +190,10 @@ bool IsDirectoryListingStale(const QString& listingFile, const QString& folder)
         }
     }
     for (const std::string& name : platform::ListFileNames(ToNativePath(folder))) {
+        // A copy in progress, or one a killed run left, is no report.
+        if (platform::IsProgramTemporaryName(name)) {
+            continue;
+        }
         const auto found = listed.find(AsciiUpper(name));
         if (found == listed.end() || found->second == 0) {
             return true;

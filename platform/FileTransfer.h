@@ -80,6 +80,15 @@ std::optional<DateTimeParts> LocalModificationTime(std::string_view path);
 // them; empty when the folder cannot be read.
 std::vector<std::string> ListFileNames(std::string_view folder);
 
+// Whether a file name is one the program gives a file while it writes it beside its target: ".talmere-"
+// followed by six letters or digits. A complete copy takes its target's name; a process killed meanwhile
+// leaves the temporary name behind.
+bool IsProgramTemporaryName(std::string_view name);
+
+// Removes the program's temporary files from a folder that were last written more than olderThanSeconds
+// ago: regular files with such a name only, never a link or anything else. The number removed.
+int RemoveStaleTemporaries(std::string_view folder, std::int64_t olderThanSeconds);
+
 // Appends bytes to a file, creating it when missing, with one write so that lines of several writers do
 // not mix. False when that failed.
 bool AppendToFile(std::string_view path, std::string_view bytes);

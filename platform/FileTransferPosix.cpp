@@ -321,6 +321,48 @@ std::vector<std::string> ListFileNames(std::string_view folder)
     return names;
 }
 
+bool IsProgramTemporaryName(std::string_view name)
+{
+    constexpr std::string_view stem(kTemporaryPattern, sizeof(kTemporaryPattern) - 7);
+    if (name.size() != stem.size() + 6 || name.substr(0, stem.size()) != stem) {
+        return false;
+    }
+    for (const char c : name.substr(stem.size())) {
+        const bool alphanumeric = (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+        if (!alphanumeric) {
+            return false;
+        }
+    }
+    return true;
+}
+
+int RemoveStaleTemporaries(std::string_view folder, std::int64_t olderThanSeconds)
+{
+    const std::string path(folder.empty() ? std::string_view(".") : folder);
+    DIR* dir = ::opendir(path.c_str());
+    if (dir == nullptr) {
+        return 0;
+    }
+    const int dirFd = ::dirfd(dir);
+    const std::time_t now = std::time(nullptr);
+    int removed = 0;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (!IsProgramTemporaryName(entry->d_name)) {
+            continue;
+        }
+        struct stat info {};
+        if (::fstatat(dirFd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(info.st_mode) ||
+            now - info.st_mtime <= olderThanSeconds) {
+            continue;
+        }
+        if (::unlinkat(dirFd, entry->d_name, 0) == 0) {
+            ++removed;
+        }
+    }
+    ::closedir(dir);
+    return removed;
+}
+
 bool AppendToFile(std::string_view path, std::string_view bytes)
 {
     const int fd = ::open(std::string(path).c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);

@@ -3,6 +3,7 @@
 
 #include "archive/ArchiveRun.h"
 #include "archive/Identification.h"
+#include "catalogue/DirectoryListing.h"
 #include "platform/FileSystem.h"
 #include "platform/FileTransfer.h"
 #include "tests/support/ArchiveTestSupport.h"
@@ -281,4 +282,39 @@ TEST_F(StagingEntries, FilesTheRunPutsIntoAStagingFolderAreSeenByTheTypesAfter)
     ASSERT_EQ(FileNames(world.archive() / "LA"), (Names{"LA240315.001", "LA240315.002"}));
     EXPECT_EQ(test::ReadFile(world.archive() / "LA" / "LA240315.001"), "A moved letter.\r\n");
     EXPECT_EQ(test::ReadFile(world.archive() / "LA" / "LA240315.002"), "Another moved letter.\r\n");
+}
+
+TEST_F(StagingEntries, CopiesAKilledRunLeftBehindGoWhenStaleAndAreNoReports)
+{
+    configure("Letters=\n", Letters("Letters", "PL"));
+    const fs::path subfolder = world.archive() / "PL";
+    fs::create_directories(subfolder);
+    const auto aged = [](const fs::path& path, int hours) {
+        fs::last_write_time(path, fs::file_time_type::clock::now() - std::chrono::hours(hours));
+    };
+    const fs::path stale = world.put(subfolder, ".talmere-Ab12Cd", "a complete copy");
+    aged(stale, 2);
+    // A copy of the last hour may still be written by another run.
+    const fs::path fresh = world.put(subfolder, ".talmere-Zz99yy", "in progress");
+    // Like the pattern, but not the program's: kept whatever their age.
+    const fs::path notes = world.put(subfolder, ".talmere-notes.txt", "someone's notes");
+    const fs::path outside = world.put(world.root(), "outside.txt", "outside");
+    const fs::path link = subfolder / ".talmere-Link01";
+    fs::create_symlink(outside, link);
+    aged(notes, 2);
+    world.stage("LETTER.TXT", "A LETTER\r\n", kToday);
+
+    ASSERT_TRUE(run());
+    EXPECT_FALSE(fs::exists(stale));
+    EXPECT_TRUE(fs::exists(fresh));
+    EXPECT_TRUE(fs::exists(notes));
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_TRUE(fs::exists(outside));
+    EXPECT_EQ(FileNames(world.mailbox()), Names{});
+    // The listing the run rebuilt stays up to date beside the copy in progress.
+    const QString listing = QString::fromStdString(world.privateFolderListing("PL").string());
+    fs::remove(notes);
+    EXPECT_FALSE(IsDirectoryListingStale(listing, QString::fromStdString(subfolder.string() + "/")));
+    world.put(subfolder, "PL240315.099", "a report nobody listed");
+    EXPECT_TRUE(IsDirectoryListingStale(listing, QString::fromStdString(subfolder.string() + "/")));
 }
