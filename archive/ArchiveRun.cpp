@@ -361,11 +361,14 @@ bool Archive(ApplicationContext& context, int index, const QString& folder, cons
     return archived;
 }
 
-// Copies into archive subfolders and destination folders are written under a temporary name first; a run
-// that was killed meanwhile left it behind. Such files an hour old are no copy in progress: they go, once a
-// run, and nothing else in those folders is touched.
+// Copies into archive subfolders and destination folders are written under a temporary name first, and
+// identification's report text goes to a scratch file of the private folder; a run that was killed meanwhile
+// left them behind. Such files an hour old are no work in progress: they go, once a run, and nothing else in
+// those folders is touched.
 void RemoveStaleCopies(const ApplicationContext& context)
 {
+    platform::RemoveStaleScratchFiles(ToNativePath(context.folders.PrivateDirectory), kIdentificationScratchStem,
+                                      kIdentificationScratchExtension, kStaleCopySeconds);
     QSet<QString> folders;
     for (int index = 0; index < static_cast<int>(context.reportTypes.size()); ++index) {
         const TReportConfigInfoRecord& type = context.reportTypes[index].info;

@@ -187,8 +187,9 @@ std::optional<TDirectoryListingInfo> CreateFileListingEntry(const ApplicationCon
         // The library must make a report of the file; the text it writes serves nothing else here. It goes
         // to a file of this call's own, removed after the call on every path, so that no copy of a large
         // staged file stays behind and the viewer's report text file (TALMRTMP.TXT) is never touched.
-        const ScratchFile reportText(
-            platform::CreateScratchFile(ToNativePath(context.folders.PrivateDirectory), "TALMRTMP-", ".TXT"));
+        const ScratchFile reportText(platform::CreateScratchFile(ToNativePath(context.folders.PrivateDirectory),
+                                                                 kIdentificationScratchStem,
+                                                                 kIdentificationScratchExtension));
         if (reportText.path.empty()) {
             return std::nullopt;
         }

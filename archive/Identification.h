@@ -32,6 +32,11 @@ bool MatchesTextFormat(const TReportConfigInfoRecord& type, const QString& file)
 // report of the type. Leaves the type's listing file holding only this entry (the next check finds it
 // stale). The report text the library makes on the way goes to a scratch file of the call's own in the
 // private folder, removed again whatever the outcome; the viewer's report text file is never touched.
+// The report text identification has the library write goes to a scratch file of this name in the private
+// folder (the stem, six letters or digits, the extension), removed after each call.
+inline constexpr char kIdentificationScratchStem[] = "TALMRTMP-";
+inline constexpr char kIdentificationScratchExtension[] = ".TXT";
+
 std::optional<TDirectoryListingInfo> CreateFileListingEntry(const ApplicationContext& context, int typeIndex,
                                                             const QString& stagedFile);
 

@@ -89,6 +89,10 @@ bool IsProgramTemporaryName(std::string_view name);
 // ago: regular files with such a name only, never a link or anything else. The number removed.
 int RemoveStaleTemporaries(std::string_view folder, std::int64_t olderThanSeconds);
 
+// The same for the scratch files CreateScratchFile made with stem and extension: those a killed process left.
+int RemoveStaleScratchFiles(std::string_view folder, std::string_view stem, std::string_view extension,
+                            std::int64_t olderThanSeconds);
+
 // Appends bytes to a file, creating it when missing, with one write so that lines of several writers do
 // not mix. False when that failed.
 bool AppendToFile(std::string_view path, std::string_view bytes);

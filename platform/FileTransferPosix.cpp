@@ -321,22 +321,32 @@ std::vector<std::string> ListFileNames(std::string_view folder)
     return names;
 }
 
-bool IsProgramTemporaryName(std::string_view name)
+namespace {
+
+bool SixLettersOrDigits(std::string_view text)
 {
-    constexpr std::string_view stem(kTemporaryPattern, sizeof(kTemporaryPattern) - 7);
-    if (name.size() != stem.size() + 6 || name.substr(0, stem.size()) != stem) {
+    if (text.size() != 6) {
         return false;
     }
-    for (const char c : name.substr(stem.size())) {
-        const bool alphanumeric = (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-        if (!alphanumeric) {
+    for (const char c : text) {
+        if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'))) {
             return false;
         }
     }
     return true;
 }
 
-int RemoveStaleTemporaries(std::string_view folder, std::int64_t olderThanSeconds)
+// Whether a name is stem, six letters or digits (what mkstemp puts in place of its X's) and extension.
+bool IsUniqueName(std::string_view name, std::string_view stem, std::string_view extension)
+{
+    return name.size() == stem.size() + 6 + extension.size() && name.substr(0, stem.size()) == stem &&
+           name.substr(name.size() - extension.size()) == extension && SixLettersOrDigits(name.substr(stem.size(), 6));
+}
+
+constexpr std::string_view kTemporaryStem(kTemporaryPattern, sizeof(kTemporaryPattern) - 7);
+
+int RemoveStaleUniqueFiles(std::string_view folder, std::string_view stem, std::string_view extension,
+                           std::int64_t olderThanSeconds)
 {
     const std::string path(folder.empty() ? std::string_view(".") : folder);
     DIR* dir = ::opendir(path.c_str());
@@ -347,7 +357,7 @@ int RemoveStaleTemporaries(std::string_view folder, std::int64_t olderThanSecond
     const std::time_t now = std::time(nullptr);
     int removed = 0;
     while (const dirent* entry = ::readdir(dir)) {
-        if (!IsProgramTemporaryName(entry->d_name)) {
+        if (!IsUniqueName(entry->d_name, stem, extension)) {
             continue;
         }
         struct stat info {};
@@ -361,6 +371,24 @@ int RemoveStaleTemporaries(std::string_view folder, std::int64_t olderThanSecond
     }
     ::closedir(dir);
     return removed;
+}
+
+} // namespace
+
+bool IsProgramTemporaryName(std::string_view name)
+{
+    return IsUniqueName(name, kTemporaryStem, {});
+}
+
+int RemoveStaleTemporaries(std::string_view folder, std::int64_t olderThanSeconds)
+{
+    return RemoveStaleUniqueFiles(folder, kTemporaryStem, {}, olderThanSeconds);
+}
+
+int RemoveStaleScratchFiles(std::string_view folder, std::string_view stem, std::string_view extension,
+                            std::int64_t olderThanSeconds)
+{
+    return RemoveStaleUniqueFiles(folder, stem, extension, olderThanSeconds);
 }
 
 bool AppendToFile(std::string_view path, std::string_view bytes)

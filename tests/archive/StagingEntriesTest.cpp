@@ -302,6 +302,11 @@ TEST_F(StagingEntries, CopiesAKilledRunLeftBehindGoWhenStaleAndAreNoReports)
     const fs::path link = subfolder / ".talmere-Link01";
     fs::create_symlink(outside, link);
     aged(notes, 2);
+    // Identification's report text of a killed run, and the viewer's report text, which is not the run's.
+    const fs::path scratch = world.put(world.install() / "private", "TALMRTMP-q1W2e3.TXT", "report text");
+    const fs::path viewers = world.put(world.install() / "private", "TALMRTMP.TXT", "the viewer's");
+    aged(scratch, 2);
+    aged(viewers, 2);
     world.stage("LETTER.TXT", "A LETTER\r\n", kToday);
 
     ASSERT_TRUE(run());
@@ -310,6 +315,8 @@ TEST_F(StagingEntries, CopiesAKilledRunLeftBehindGoWhenStaleAndAreNoReports)
     EXPECT_TRUE(fs::exists(notes));
     EXPECT_TRUE(fs::is_symlink(link));
     EXPECT_TRUE(fs::exists(outside));
+    EXPECT_FALSE(fs::exists(scratch));
+    EXPECT_TRUE(fs::exists(viewers));
     EXPECT_EQ(FileNames(world.mailbox()), Names{});
     // The listing the run rebuilt stays up to date beside the copy in progress.
     const QString listing = QString::fromStdString(world.privateFolderListing("PL").string());
