@@ -367,8 +367,11 @@ bool Archive(ApplicationContext& context, int index, const QString& folder, cons
 // those folders is touched.
 void RemoveStaleCopies(const ApplicationContext& context)
 {
-    platform::RemoveStaleScratchFiles(ToNativePath(context.folders.PrivateDirectory), kIdentificationScratchStem,
-                                      kIdentificationScratchExtension, kStaleCopySeconds);
+    const std::string privateFolder = ToNativePath(context.folders.PrivateDirectory);
+    platform::RemoveStaleScratchFiles(privateFolder, kIdentificationScratchStem, kIdentificationScratchExtension,
+                                      kStaleCopySeconds);
+    platform::RemoveStaleScratchFiles(privateFolder, kIdentificationListingStem, kIdentificationListingExtension,
+                                      kStaleCopySeconds);
     QSet<QString> folders;
     for (int index = 0; index < static_cast<int>(context.reportTypes.size()); ++index) {
         const TReportConfigInfoRecord& type = context.reportTypes[index].info;

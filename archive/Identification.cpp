@@ -198,8 +198,15 @@ std::optional<TDirectoryListingInfo> CreateFileListingEntry(const ApplicationCon
         if (!generated || generated->status != kStatusSuccess) {
             return std::nullopt;
         }
-        const QString listing = ListingFilePath(context, typeIndex);
-        platform::RemoveFile(ToNativePath(listing));
+        // The one-entry listing goes to a scratch file of this call's own as well: the type's listing file
+        // belongs to the report list, and another run of the same installation may be reading it.
+        const ScratchFile listingFile(platform::CreateScratchFile(ToNativePath(context.folders.PrivateDirectory),
+                                                                  kIdentificationListingStem,
+                                                                  kIdentificationListingExtension));
+        if (listingFile.path.empty()) {
+            return std::nullopt;
+        }
+        const QString listing = FromNativePath(listingFile.path);
         TReportViewerRequest request;
         if (!BuildTypeRequest(context, typeIndex, RequestContent{true, true, true}, request) ||
             !SetRequestPath(request.ReportPath, stagedFile) || !SetRequestPath(request.OutputPath, listing)) {

@@ -36,6 +36,9 @@ bool MatchesTextFormat(const TReportConfigInfoRecord& type, const QString& file)
 // folder (the stem, six letters or digits, the extension), removed after each call.
 inline constexpr char kIdentificationScratchStem[] = "TALMRTMP-";
 inline constexpr char kIdentificationScratchExtension[] = ".TXT";
+// The one-entry listing of a staged file goes to a scratch file of the same kind.
+inline constexpr char kIdentificationListingStem[] = "TALMRDID-";
+inline constexpr char kIdentificationListingExtension[] = ".DIR";
 
 std::optional<TDirectoryListingInfo> CreateFileListingEntry(const ApplicationContext& context, int typeIndex,
                                                             const QString& stagedFile);

@@ -255,8 +255,27 @@ TEST_F(StagingEntries, IdentificationLeavesNoReportTextAndNeverTouchesTheViewers
     EXPECT_EQ(FileNames(world.archive() / "PL"), (Names{"PL240315.001"}));
     EXPECT_EQ(test::ReadFile(viewerText), "the report on the viewer's screen");
     for (const std::string& name : FileNames(world.install() / "private")) {
-        EXPECT_TRUE(name == "TALMRTMP.TXT" || name.rfind("TALMRD", 0) == 0) << name << " left behind";
+        EXPECT_TRUE(name == "TALMRTMP.TXT" || name == "TALMRDAK.DIR" || name == "TALMRDPL.DIR")
+            << name << " left behind";
     }
+}
+
+TEST_F(StagingEntries, IdentificationNeverWritesTheReportListsListing)
+{
+    configure("Acks=\n", TypeSection("Acks", {"ReportDesc=Acks", "ArchivePrefix=AK", "ReportFormat=ANSI_999",
+                                              "FileNameMask=*.X12", "SearchIdent1=ISA", "SearchIdent2=ST*999",
+                                              "StagingDirectory=%SERVER_DIR%\\mailbox"}));
+    // The listing another run of this installation (or the report list) works from.
+    const fs::path listing = world.privateFolderListing("AK");
+    test::WriteFile(listing, "the listing in use\r\n");
+    const fs::path staged = world.stage("ACK.X12", test::Acknowledgment999("20240202", "0700", 7));
+
+    const std::optional<TDirectoryListingInfo> entry = CreateFileListingEntry(
+        world.context(), world.typeIndex(QStringLiteral("Acks")), QString::fromStdString(staged.string()));
+    ASSERT_TRUE(entry.has_value());
+    EXPECT_EQ(DecodeDateTime(entry->ReportDateTime).year, 2024);
+    EXPECT_EQ(test::ReadFile(listing), "the listing in use\r\n");
+    EXPECT_EQ(FileNames(world.install() / "private"), (Names{"TALMRDAK.DIR"}));
 }
 
 TEST_F(StagingEntries, FilesTheRunPutsIntoAStagingFolderAreSeenByTheTypesAfter)
