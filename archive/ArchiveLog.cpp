@@ -1,6 +1,10 @@
 #include "archive/ArchiveLog.h"
 
+#include "platform/FileTransfer.h"
+
 #include <QFile>
+
+#include <cstring>
 
 namespace talmere {
 
@@ -19,6 +23,31 @@ QString Field(const QString& value)
 }
 
 } // namespace
+
+QString LastFileFailureReason()
+{
+    switch (platform::LastFileFailure()) {
+    case platform::FileFailure::NoSpace:
+        return QStringLiteral("no space");
+    case platform::FileFailure::PermissionDenied:
+        return QStringLiteral("permission denied");
+    case platform::FileFailure::NameNotUsable:
+        return QStringLiteral("name not usable");
+    case platform::FileFailure::SymbolicLink:
+        return QStringLiteral("symbolic link");
+    case platform::FileFailure::NotRegularFile:
+        return QStringLiteral("not a regular file");
+    case platform::FileFailure::Gone:
+        return QStringLiteral("file or folder not found");
+    case platform::FileFailure::None:
+    case platform::FileFailure::Other:
+        break;
+    }
+    const int error = platform::LastFileErrorNumber();
+    return error != 0
+               ? QStringLiteral("system error %1 (%2)").arg(error).arg(QString::fromLocal8Bit(std::strerror(error)))
+               : QStringLiteral("failed");
+}
 
 bool AppendLogLine(const QString& path, QByteArray line)
 {

@@ -4,6 +4,7 @@
 // purging old archived reports and cleaning up the product's mailbox folder. Only the preprocessor tells
 // the user anything.
 
+#include "archive/ArchiveLog.h"
 #include "core/ApplicationContext.h"
 
 #include <QString>
@@ -71,8 +72,10 @@ std::vector<ZipExtraction> ExtractStagedZipFiles(const QString& stagingFolder, c
 
 // The same within the archive run, for one staging folder of a report type, with the limits of the
 // settings. A ZIP file over a limit gets a SKIPPED line in the archive log with the reason and a warning.
-// A folder that an earlier report type of the run also stages in was handled there and is left alone.
-void ExtractStagedZipFiles(ApplicationContext& context, int typeIndex, const QString& stagingFolder);
+// A folder that an earlier report type of the run also stages in was handled there and is left alone. The
+// ZIP files left staged over a limit, as logged.
+std::vector<UnfiledFile> ExtractStagedZipFiles(ApplicationContext& context, int typeIndex,
+                                               const QString& stagingFolder);
 
 // Deletes archived reports older than their type's ArchiveDays, by the report date the library gives
 // them, when PurgeReportArchiveFiles is set. Skipped when the archive lock cannot be had at once. False

@@ -172,22 +172,41 @@ private:
 struct RunState {
     RunFolders folders;
     ArchiveSequences sequences;
-    // Staged entries that are no regular files, already named in the archive log by this run.
+    // Staged files the run left where they were, each named once in the archive log.
+    std::vector<UnfiledFile> unfiled;
     QSet<QString> reported;
 };
 
-// A staged entry that is not a regular file is left where it is, untouched and unread; the archive log says
-// so once per run. Folders are passed over without a word, as they always were.
-void NoteNotFileable(ApplicationContext& context, RunState& run, int index, const QString& path,
-                     platform::FileKind kind)
+// A staged file the run leaves where it is gets one line in the archive log per run, however many report
+// types look at it. A file that has gone meanwhile (taken by someone else) is not named.
+void NoteUnfiled(ApplicationContext& context, RunState& run, int index, const QString& path, const QString& action,
+                 const QString& reason)
 {
-    if (kind == platform::FileKind::Folder || kind == platform::FileKind::Unknown || run.reported.contains(path)) {
+    if (run.reported.contains(path) || platform::EntryKind(ToNativePath(path)) == platform::FileKind::Unknown) {
         return;
     }
     run.reported.insert(path);
-    LogArchiveAction(context, context.reportTypes[index].name, path, QStringLiteral("SKIPPED"),
-                     kind == platform::FileKind::SymbolicLink ? QStringLiteral("symbolic link")
-                                                              : QStringLiteral("not a regular file"));
+    const QString& type = context.reportTypes[index].name;
+    LogArchiveAction(context, type, path, action, reason);
+    run.unfiled.push_back({type, path, action, reason});
+}
+
+void NoteFailed(ApplicationContext& context, RunState& run, int index, const QString& path, const QString& reason)
+{
+    NoteUnfiled(context, run, index, path, QStringLiteral("FAILED"), reason);
+}
+
+// A staged entry that is not a regular file is left where it is, untouched and unread. Folders are passed
+// over without a word, as they always were.
+void NoteNotFileable(ApplicationContext& context, RunState& run, int index, const QString& path,
+                     platform::FileKind kind)
+{
+    if (kind == platform::FileKind::Folder || kind == platform::FileKind::Unknown) {
+        return;
+    }
+    NoteUnfiled(context, run, index, path, QStringLiteral("SKIPPED"),
+                kind == platform::FileKind::SymbolicLink ? QStringLiteral("symbolic link")
+                                                         : QStringLiteral("not a regular file"));
 }
 
 ScanLists Scan(ApplicationContext& context, RunState& run, int index, const QString& folder)
@@ -219,12 +238,20 @@ ScanLists Scan(ApplicationContext& context, RunState& run, int index, const QStr
                 NoteNotFileable(context, run, index, path, kind);
                 continue;
             }
-            if (!platform::MakeWritable(nativeFolder + entry.name) || ContextSkip(context, index)) {
+            // A read-only staged file is made writable, or it could not leave the folder once filed; one that
+            // cannot be is still identified, so that the log can say why it stays.
+            const bool writable = platform::MakeWritable(nativeFolder + entry.name);
+            const QString notWritable = writable ? QString() : LastFileFailureReason();
+            if (ContextSkip(context, index)) {
                 continue;
             }
             const bool identified = custom ? MatchesCustomTest(context, index, folder, name)
                                            : MatchesSearchIdents(type, path) && MatchesTextFormat(type, path);
             if (!identified) {
+                continue;
+            }
+            if (!writable) {
+                NoteFailed(context, run, index, path, notWritable);
                 continue;
             }
             if (type.ReportFormat == QLatin1String("COPY")) {
@@ -233,8 +260,14 @@ ScanLists Scan(ApplicationContext& context, RunState& run, int index, const QStr
                 lists.moveList << name;
             } else if (type.ReportFormat == QLatin1String("DELETE")) {
                 lists.deleteList << name;
-            } else if (std::optional<TDirectoryListingInfo> listed = CreateFileListingEntry(context, index, path)) {
-                lists.archiveList.push_back({path, *listed});
+            } else {
+                QString failure;
+                if (std::optional<TDirectoryListingInfo> listed =
+                        CreateFileListingEntry(context, index, path, &failure)) {
+                    lists.archiveList.push_back({path, *listed});
+                } else if (!failure.isEmpty()) {
+                    NoteFailed(context, run, index, path, failure);
+                }
             }
         }
     }
@@ -248,6 +281,11 @@ void Route(ApplicationContext& context, RunState& run, int index, const QString&
     const TReportConfigInfoRecord& type = context.reportTypes[index].info;
     const QString destination = type.DestinationDirectory;
     if (destination.isEmpty() || !FolderExists(destination)) {
+        for (const QString& name : names) {
+            NoteFailed(context, run, index, folder + name,
+                       destination.isEmpty() ? QStringLiteral("no destination folder set")
+                                             : QStringLiteral("destination folder not found"));
+        }
         return;
     }
     const QString method = move ? type.MoveMethod : type.CopyMethod;
@@ -270,6 +308,7 @@ void Route(ApplicationContext& context, RunState& run, int index, const QString&
             const QString free =
                 UniqueDestinationName(target, [&](const QString& candidate) { return !existing(candidate).empty(); });
             if (free.isEmpty()) {
+                NoteFailed(context, run, index, source, QStringLiteral("name not usable (no free name)"));
                 continue;
             }
             target = destination + free;
@@ -282,10 +321,29 @@ void Route(ApplicationContext& context, RunState& run, int index, const QString&
         const std::string from = ToNativePath(source);
         const std::string to = ToNativePath(target);
         // Moved only while it is still the regular file the scan found: a link put in its place stays.
-        const bool done =
-            move ? platform::EntryKind(from) == platform::FileKind::Regular && platform::MoveFile(from, to, !unique)
-                 : platform::CopyFileKeepingTime(from, to, !unique, platform::SourceLinks::Refuse) ==
-                       platform::CopyOutcome::Copied;
+        bool done = false;
+        QString failure;
+        if (move) {
+            const platform::FileKind kind = platform::EntryKind(from);
+            done = kind == platform::FileKind::Regular && platform::MoveFile(from, to, !unique);
+            if (kind != platform::FileKind::Regular) {
+                NoteNotFileable(context, run, index, source, kind);
+            } else if (!done) {
+                failure = LastFileFailureReason();
+            }
+        } else {
+            const platform::CopyOutcome outcome =
+                platform::CopyFileKeepingTime(from, to, !unique, platform::SourceLinks::Refuse);
+            done = outcome == platform::CopyOutcome::Copied;
+            if (outcome == platform::CopyOutcome::TargetExists) {
+                failure = QStringLiteral("name not usable (taken meanwhile)");
+            } else if (!done) {
+                failure = LastFileFailureReason();
+            }
+        }
+        if (!failure.isEmpty()) {
+            NoteFailed(context, run, index, source, failure);
+        }
         if (done) {
             run.folders.added(destination, ToNativePath(target.mid(destination.size())));
         }
@@ -299,20 +357,24 @@ void Route(ApplicationContext& context, RunState& run, int index, const QString&
     }
 }
 
-void DeleteStaged(ApplicationContext& context, int index, const QString& folder, const QStringList& names)
+void DeleteStaged(ApplicationContext& context, RunState& run, int index, const QString& folder,
+                  const QStringList& names)
 {
     for (const QString& name : names) {
         const QString path = folder + name;
         if (platform::RemoveRegularFile(ToNativePath(path))) {
             LogArchiveAction(context, context.reportTypes[index].name, path, QStringLiteral("DELETE"));
+        } else {
+            NoteFailed(context, run, index, path, LastFileFailureReason());
         }
     }
 }
 
 // Files the listed reports; true when at least one was archived.
-bool Archive(ApplicationContext& context, int index, const QString& folder, const std::vector<StagedReport>& reports,
-             ArchiveSequences& sequences)
+bool Archive(ApplicationContext& context, RunState& run, int index, const QString& folder,
+             const std::vector<StagedReport>& reports)
 {
+    ArchiveSequences& sequences = run.sequences;
     const TReportConfigInfoRecord& type = context.reportTypes[index].info;
     const QString subfolder = ArchiveSubfolder(context, index);
     bool archived = false;
@@ -326,6 +388,7 @@ bool Archive(ApplicationContext& context, int index, const QString& folder, cons
         ++done;
         const QString name = report.path.mid(report.path.lastIndexOf(QLatin1Char('/')) + 1);
         if (!PerformPreArchiveTasks(context, index, folder, name)) {
+            NoteFailed(context, run, index, report.path, QStringLiteral("report library's pre-archive tasks failed"));
             continue;
         }
         const DateTimeParts date = DecodeDateTime(report.entry.ReportDateTime);
@@ -346,12 +409,17 @@ bool Archive(ApplicationContext& context, int index, const QString& folder, cons
             }
         }
         if (outcome != platform::CopyOutcome::Copied) {
+            NoteFailed(context, run, index, report.path,
+                       outcome == platform::CopyOutcome::TargetExists ? QStringLiteral("name not usable (no free name)")
+                                                                      : LastFileFailureReason());
             continue;
         }
         // Only a complete copy lets the staged file go; a staged file that cannot go takes its copy back,
         // or every later run would file it again.
         if (!platform::RemoveRegularFile(source)) {
+            const QString failure = LastFileFailureReason();
             platform::RemoveFile(ToNativePath(target));
+            NoteFailed(context, run, index, report.path, failure);
             continue;
         }
         archived = true;
@@ -388,15 +456,23 @@ void RemoveStaleCopies(const ApplicationContext& context)
 
 bool RunArchive(ApplicationContext& context)
 {
+    ArchiveRunReport report;
+    return RunArchive(context, report);
+}
+
+bool RunArchive(ApplicationContext& context, ArchiveRunReport& report)
+{
+    report = {};
     ArchiveLockHold hold(context);
     if (!hold.acquire(kArchiveLockSeconds)) {
         return true;
     }
+    report.ran = true;
+    RunState run;
     try {
         if (!context.settings.ReportArchivePreprocessor.isEmpty()) {
             RunArchivePreprocessor(context, context.settings.ReportArchivePreprocessor);
         }
-        RunState run;
         RemoveStaleCopies(context);
         for (int index = 0; index < static_cast<int>(context.reportTypes.size()); ++index) {
             const QStringList folders = context.reportTypes[index].info.StagingDirectory.split(QLatin1Char(';'));
@@ -407,21 +483,26 @@ bool RunArchive(ApplicationContext& context)
                 }
                 // A folder is unpacked again only when the run has put new files into it since.
                 if (context.settings.PerformStagedFileUnZIP && run.folders.mayNeedUnpacking(folder)) {
-                    ExtractStagedZipFiles(context, index, folder);
+                    for (UnfiledFile& zip : ExtractStagedZipFiles(context, index, folder)) {
+                        run.reported.insert(zip.path);
+                        run.unfiled.push_back(std::move(zip));
+                    }
                     run.folders.unpacked(folder);
                 }
                 const ScanLists lists = Scan(context, run, index, folder);
                 Route(context, run, index, folder, lists.copyList, false);
                 Route(context, run, index, folder, lists.moveList, true);
-                DeleteStaged(context, index, folder, lists.deleteList);
-                if (Archive(context, index, folder, lists.archiveList, run.sequences)) {
+                DeleteStaged(context, run, index, folder, lists.deleteList);
+                if (Archive(context, run, index, folder, lists.archiveList)) {
                     RebuildDirectoryListing(context, index, true, false);
                 }
             }
         }
     } catch (...) {
+        report.unfiled = std::move(run.unfiled);
         return false;
     }
+    report.unfiled = std::move(run.unfiled);
     return true;
 }
 

@@ -1,5 +1,6 @@
 #include "archive/Identification.h"
 
+#include "archive/ArchiveLog.h"
 #include "client/ReportRequests.h"
 #include "common/TextUtil.h"
 #include "core/AnsiText.h"
@@ -178,11 +179,23 @@ bool MatchesTextFormat(const TReportConfigInfoRecord& type, const QString& file)
 }
 
 std::optional<TDirectoryListingInfo> CreateFileListingEntry(const ApplicationContext& context, int typeIndex,
-                                                            const QString& stagedFile)
+                                                            const QString& stagedFile, QString* failure)
 {
+    const auto fail = [failure](const QString& reason) -> std::optional<TDirectoryListingInfo> {
+        if (failure != nullptr) {
+            *failure = reason;
+        }
+        return std::nullopt;
+    };
+    const auto libraryFailure = [](const ReportLibraryCall& call) {
+        return QStringLiteral("report library: ") + CallFailureText(call);
+    };
     try {
-        if (!FileExists(stagedFile) || !FolderExists(context.folders.PrivateDirectory)) {
+        if (!FileExists(stagedFile)) {
             return std::nullopt;
+        }
+        if (!FolderExists(context.folders.PrivateDirectory)) {
+            return fail(QStringLiteral("private folder not found"));
         }
         // The library must make a report of the file; the text it writes serves nothing else here. It goes
         // to a file of this call's own, removed after the call on every path, so that no copy of a large
@@ -191,11 +204,17 @@ std::optional<TDirectoryListingInfo> CreateFileListingEntry(const ApplicationCon
                                                                  kIdentificationScratchStem,
                                                                  kIdentificationScratchExtension));
         if (reportText.path.empty()) {
-            return std::nullopt;
+            return fail(LastFileFailureReason() + QStringLiteral(" (private folder)"));
         }
         const std::optional<ReportLibraryCall> generated = CallGenerateReportFile(
             context, typeIndex, stagedFile, ReportSelectionValues{}, false, FromNativePath(reportText.path));
-        if (!generated || generated->status != kStatusSuccess) {
+        if (!generated) {
+            return fail(QStringLiteral("name not usable (too long for the report library)"));
+        }
+        if (!generated->called()) {
+            return fail(libraryFailure(*generated));
+        }
+        if (generated->status != kStatusSuccess) {
             return std::nullopt;
         }
         // The one-entry listing goes to a scratch file of this call's own as well: the type's listing file
@@ -204,29 +223,28 @@ std::optional<TDirectoryListingInfo> CreateFileListingEntry(const ApplicationCon
                                                                   kIdentificationListingStem,
                                                                   kIdentificationListingExtension));
         if (listingFile.path.empty()) {
-            return std::nullopt;
+            return fail(LastFileFailureReason() + QStringLiteral(" (private folder)"));
         }
         const QString listing = FromNativePath(listingFile.path);
         TReportViewerRequest request;
         if (!BuildTypeRequest(context, typeIndex, RequestContent{true, true, true}, request) ||
             !SetRequestPath(request.ReportPath, stagedFile) || !SetRequestPath(request.OutputPath, listing)) {
-            return std::nullopt;
+            return fail(QStringLiteral("name not usable (too long for the report library)"));
         }
-        const ReportLibraryCall call = CallLibrary(context, kCreateDirectoryListingFile, request, false);
-        if (call.status != kStatusSuccess || !FileExists(listing)) {
-            return std::nullopt;
+        const ReportLibraryCall call = CallLibrary(context, kCreateDirectoryListingFile, request, true);
+        if (call.status != kStatusSuccess) {
+            return fail(libraryFailure(call));
         }
-        const std::vector<std::string> lines = ReadListingLines(listing);
-        if (lines.empty() || TrimBlanks(std::string_view(lines.front())).empty()) {
-            return std::nullopt;
-        }
+        const std::vector<std::string> lines =
+            FileExists(listing) ? ReadListingLines(listing) : std::vector<std::string>();
         TDirectoryListingInfo info;
-        if (!ParseDirectoryListingLine(lines.front(), info)) {
-            return std::nullopt;
+        if (lines.empty() || TrimBlanks(std::string_view(lines.front())).empty() ||
+            !ParseDirectoryListingLine(lines.front(), info)) {
+            return fail(QStringLiteral("report library gave no listing entry"));
         }
         return info;
     } catch (...) {
-        return std::nullopt;
+        return fail(QStringLiteral("unexpected exception"));
     }
 }
 

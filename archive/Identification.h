@@ -40,7 +40,9 @@ inline constexpr char kIdentificationScratchExtension[] = ".TXT";
 inline constexpr char kIdentificationListingStem[] = "TALMRDID-";
 inline constexpr char kIdentificationListingExtension[] = ".DIR";
 
+// Nothing either when the file is no report of the type or when it could not be tried; in the second
+// case failure (when given) receives the reason for the archive log.
 std::optional<TDirectoryListingInfo> CreateFileListingEntry(const ApplicationContext& context, int typeIndex,
-                                                            const QString& stagedFile);
+                                                            const QString& stagedFile, QString* failure = nullptr);
 
 } // namespace talmere

@@ -366,25 +366,30 @@ std::vector<ZipExtraction> ExtractStagedZipFiles(const QString& stagingFolder, c
     return results;
 }
 
-void ExtractStagedZipFiles(ApplicationContext& context, int typeIndex, const QString& stagingFolder)
+std::vector<UnfiledFile> ExtractStagedZipFiles(ApplicationContext& context, int typeIndex, const QString& stagingFolder)
 {
+    std::vector<UnfiledFile> unfiled;
     const QString folder = WithFinalSeparator(stagingFolder);
     if (StagedByEarlierType(context, typeIndex, folder)) {
-        return;
+        return unfiled;
     }
     const QString reportType = typeIndex >= 0 && typeIndex < static_cast<int>(context.reportTypes.size())
                                    ? context.reportTypes[typeIndex].name
                                    : QString();
     for (const ZipExtraction& extraction : ExtractStagedZipFiles(folder, ZipUnpackLimitsOf(context.settings))) {
-        if (extraction.outcome != ZipOutcome::OverTotalSize && extraction.outcome != ZipOutcome::OverEntryCount &&
-            extraction.outcome != ZipOutcome::OverRatio) {
+        // A ZIP file that could not be unpacked otherwise stays and is scanned like any other staged file:
+        // it may be a report after all.
+        if (extraction.outcome == ZipOutcome::Unpacked || extraction.outcome == ZipOutcome::NotUnpacked) {
             continue;
         }
         const QString path = folder + FromNativePath(extraction.name);
         const LimitTexts texts = TextsOf(extraction, context.settings, path);
-        LogArchiveAction(context, reportType, path, QStringLiteral("SKIPPED"), texts.reason);
+        UnfiledFile file{reportType, path, QStringLiteral("SKIPPED"), texts.reason};
         context.prompts().warning(texts.message);
+        LogArchiveAction(context, reportType, path, file.action, file.reason);
+        unfiled.push_back(std::move(file));
     }
+    return unfiled;
 }
 
 } // namespace talmere

@@ -116,6 +116,11 @@ struct UserAccessState {
     int archiveLockNesting = 0;
 };
 
+// The exit codes of a silent archive start; an interactive start ends with 0 however it ends.
+inline constexpr int kExitSuccess = 0;
+inline constexpr int kExitStartFailed = 1;   // the command line, the folders, the configuration, or the run itself
+inline constexpr int kExitFilesNotFiled = 2; // the run went through, but staged files could not be filed
+
 // The process-wide values of the program, passed to the modules that need them. A test builds one over a
 // temporary folder with its own prompts and stores.
 class ApplicationContext {
@@ -144,6 +149,8 @@ public:
     std::vector<std::string> reportLibraryCandidates;
     // The local date and time, for what the program dates and ages (a test sets its own day).
     std::function<QDateTime()> clock = [] { return QDateTime::currentDateTime(); };
+    // What a silent archive start ends the program with (kExit...).
+    int exitCode = kExitSuccess;
 
 private:
     UserPrompts& m_prompts;

@@ -6,14 +6,18 @@
 
 namespace talmere {
 
-void StandardErrorPrompts::write(const char* kind, const QString& text) const
+void WriteStandardErrorLine(QString text)
 {
     // Dialog texts break their lines the Windows way; a terminal wants plain line feeds.
-    QString line = m_title + QStringLiteral(": ") + QLatin1String(kind) + QStringLiteral(": ") + text;
-    line.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    const QByteArray bytes = line.toLocal8Bit() + '\n';
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    const QByteArray bytes = text.toLocal8Bit() + '\n';
     std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stderr);
     std::fflush(stderr);
+}
+
+void StandardErrorPrompts::write(const char* kind, const QString& text) const
+{
+    WriteStandardErrorLine(m_title + QStringLiteral(": ") + QLatin1String(kind) + QStringLiteral(": ") + text);
 }
 
 void StandardErrorPrompts::error(const QString& text)

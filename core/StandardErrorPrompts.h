@@ -4,6 +4,9 @@
 
 namespace talmere {
 
+// Writes one line of text to standard error at once (line breaks the Windows way become plain ones).
+void WriteStandardErrorLine(QString text);
+
 // The prompts of a run without a display (a scheduled archive run on a server): every text that a dialog
 // would show goes to standard error, one line per text, after the window title and the kind of dialog. A
 // confirmation has nobody to say OK, so it is answered with Cancel.

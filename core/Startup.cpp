@@ -40,6 +40,7 @@ StartupOutcome RunStartup(ApplicationContext& context, const StartupEnvironment&
         return StartupOutcome::End;
     case CommandLineAction::Invalid:
         context.prompts().error(kInvalidParameterMessage);
+        context.exitCode = kExitStartFailed;
         return StartupOutcome::End;
     }
 
@@ -51,6 +52,7 @@ StartupOutcome RunStartup(ApplicationContext& context, const StartupEnvironment&
     if (context.flags.Launched) {
         if (!ReadProductDirectories(context)) {
             context.prompts().error(CriticalFilesMessage(folders));
+            context.exitCode = kExitStartFailed;
             return StartupOutcome::End;
         }
         context.flags.StandaloneOperation = false;
@@ -73,6 +75,7 @@ StartupOutcome RunStartup(ApplicationContext& context, const StartupEnvironment&
 
     if (!context.flags.StandaloneOperation && !RefreshConfigurationCopy(context)) {
         context.prompts().error(kConfigurationSettingsMessage);
+        context.exitCode = kExitStartFailed;
         return StartupOutcome::End;
     }
 

@@ -136,8 +136,10 @@ int RunShell(int argc, char** argv, const MainWindowLauncher& launcher)
     ApplicationContext context(*prompts, *programStore, *productStore);
     const StartupEnvironment environment{arguments, FromNativePath(platform::ExecutableFolder()), channel.get(),
                                          PrintToStandardOutput};
+    // Only a silent archive start tells a scheduler how it went; an interactive start ends with 0.
+    const auto exitCode = [&context] { return context.flags.SilentArchive ? context.exitCode : kExitSuccess; };
     if (RunStartup(context, environment) == StartupOutcome::End) {
-        return 0;
+        return exitCode();
     }
 
     const QString title = ApplicationTitle(context.settings);
@@ -151,7 +153,7 @@ int RunShell(int argc, char** argv, const MainWindowLauncher& launcher)
     if (mainWindow) {
         application.exec();
     }
-    return 0;
+    return exitCode();
 }
 
 } // namespace talmere

@@ -30,8 +30,10 @@ using MainWindowLauncher = std::function<std::unique_ptr<QObject>(ShellSession&)
 
 // The program: the application object (offscreen, with messages on standard error, when there is no
 // display), the start, the application title and the single-instance channel, then the main window and
-// the event loop. The exit code is 0 however the program ends. A command line with --export-pdf is the
-// headless PDF export instead (view/ReportExport.h), which answers its own exit code.
+// the event loop. The exit code is 0 however an interactive start ends; a silent archive start
+// (/SILENTARCHIVE) ends with 1 when the start or the run failed and 2 when staged files could not be filed.
+// A command line with --export-pdf is the headless PDF export instead (view/ReportExport.h), which answers
+// its own exit code.
 int RunShell(int argc, char** argv, const MainWindowLauncher& launcher);
 
 } // namespace talmere

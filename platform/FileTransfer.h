@@ -23,6 +23,22 @@ enum class CopyOutcome {
 // Whether a source that is a symbolic link is followed to its target or refused.
 enum class SourceLinks { Follow, Refuse };
 
+// Why the last file operation of this thread that failed did so (the functions below note it, and leave it
+// as it was when they succeed), so that a caller can say more than "failed".
+enum class FileFailure {
+    None,
+    NoSpace,          // the file system (or the user's quota) is full
+    PermissionDenied, // no permission, or a read-only file system
+    NameNotUsable,    // a name too long or not valid on the file system
+    SymbolicLink,     // a link where a file of its own was wanted
+    NotRegularFile,   // a folder, FIFO, socket or device where a file was wanted
+    Gone,             // the file (or its folder) does not exist
+    Other,
+};
+FileFailure LastFileFailure();
+// The system's error number behind the last failure (0 when none stood behind it).
+int LastFileErrorNumber();
+
 // Copies a file. The copy keeps the source's last-modification time (reports are dated by it) and is
 // writable, whatever the source's permissions. It is written under a temporary name beside the target and
 // takes the target's name only when it is complete. Only a regular file is copied; the source is opened

@@ -15,6 +15,56 @@ namespace {
 
 const char kTemporaryPattern[] = ".talmere-XXXXXX";
 
+thread_local FileFailure t_lastFailure = FileFailure::None;
+thread_local int t_lastErrorNumber = 0;
+
+FileFailure FailureOf(int error)
+{
+    switch (error) {
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+        return FileFailure::NoSpace;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case ETXTBSY:
+        return FileFailure::PermissionDenied;
+    case ENAMETOOLONG:
+    case EILSEQ:
+        return FileFailure::NameNotUsable;
+    case ELOOP:
+        return FileFailure::SymbolicLink;
+    case EISDIR:
+    case ENXIO:
+        return FileFailure::NotRegularFile;
+    case ENOENT:
+    case ENOTDIR:
+        return FileFailure::Gone;
+    default:
+        return FileFailure::Other;
+    }
+}
+
+// Notes the system's error of the step that just failed; errno itself is left as it is.
+void NoteError(int error)
+{
+    t_lastErrorNumber = error;
+    t_lastFailure = FailureOf(error);
+}
+
+void NoteFailure(FileFailure failure)
+{
+    t_lastErrorNumber = 0;
+    t_lastFailure = failure;
+}
+
+// What an entry that is not the regular file that was wanted is.
+void NoteKind(const struct stat& info)
+{
+    NoteFailure(S_ISLNK(info.st_mode) ? FileFailure::SymbolicLink : FileFailure::NotRegularFile);
+}
+
 std::string FolderOf(const std::string& path)
 {
     const std::size_t slash = path.rfind('/');
@@ -82,11 +132,22 @@ int OpenRegularForReading(const std::string& path, bool followLinks, struct stat
 {
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | (followLinks ? 0 : O_NOFOLLOW));
     if (fd < 0) {
+        NoteError(errno);
+        return -1;
+    }
+    if (::fstat(fd, &info) != 0) {
+        NoteError(errno);
+        ::close(fd);
+        return -1;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        NoteKind(info);
+        ::close(fd);
         return -1;
     }
     const int flags = ::fcntl(fd, F_GETFL);
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || flags < 0 ||
-        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        NoteError(errno);
         ::close(fd);
         return -1;
     }
@@ -131,6 +192,9 @@ CopyOutcome CopyFileKeepingTime(std::string_view source, std::string_view target
         }
         if (n <= 0) {
             ok = n == 0;
+            if (!ok) {
+                NoteError(errno);
+            }
             break;
         }
         ok = copy.write(buffer, static_cast<std::size_t>(n));
@@ -161,7 +225,12 @@ bool MoveFile(std::string_view source, std::string_view target, bool replaceExis
     const std::string sourcePath(source);
     const std::string targetPath(target);
     struct stat info {};
-    if (::lstat(sourcePath.c_str(), &info) != 0 || S_ISDIR(info.st_mode)) {
+    if (::lstat(sourcePath.c_str(), &info) != 0) {
+        NoteError(errno);
+        return false;
+    }
+    if (S_ISDIR(info.st_mode)) {
+        NoteKind(info);
         return false;
     }
     const bool renamed = replaceExisting ? ::rename(sourcePath.c_str(), targetPath.c_str()) == 0
@@ -170,6 +239,7 @@ bool MoveFile(std::string_view source, std::string_view target, bool replaceExis
         return true;
     }
     if (errno != EXDEV) {
+        NoteError(errno);
         return false;
     }
     // Another file system: copy, then remove the original. A copy whose original cannot be removed is taken
@@ -178,37 +248,66 @@ bool MoveFile(std::string_view source, std::string_view target, bool replaceExis
         return false;
     }
     if (::unlink(sourcePath.c_str()) != 0) {
+        NoteError(errno);
         ::unlink(targetPath.c_str());
         return false;
     }
     return true;
 }
 
-bool RemoveFile(std::string_view path)
+namespace {
+
+bool RemoveEntry(std::string_view path, bool regularOnly)
 {
     const std::string file(path);
     struct stat info {};
-    if (::lstat(file.c_str(), &info) != 0 || S_ISDIR(info.st_mode)) {
+    if (::lstat(file.c_str(), &info) != 0) {
+        NoteError(errno);
         return false;
     }
-    return ::unlink(file.c_str()) == 0;
+    if (S_ISDIR(info.st_mode) || (regularOnly && !S_ISREG(info.st_mode))) {
+        NoteKind(info);
+        return false;
+    }
+    if (::unlink(file.c_str()) != 0) {
+        NoteError(errno);
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+FileFailure LastFileFailure()
+{
+    return t_lastFailure;
+}
+
+int LastFileErrorNumber()
+{
+    return t_lastErrorNumber;
+}
+
+bool RemoveFile(std::string_view path)
+{
+    return RemoveEntry(path, false);
 }
 
 bool RemoveRegularFile(std::string_view path)
 {
-    const std::string file(path);
-    struct stat info {};
-    if (::lstat(file.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
-        return false;
-    }
-    return ::unlink(file.c_str()) == 0;
+    return RemoveEntry(path, true);
 }
 
 bool MakeWritable(std::string_view path)
 {
     const std::string file(path);
     struct stat info {};
-    if (::lstat(file.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+    if (::lstat(file.c_str(), &info) != 0) {
+        NoteError(errno);
+        return false;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        NoteKind(info);
         return false;
     }
     if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0) {
@@ -220,11 +319,18 @@ bool MakeWritable(std::string_view path)
         struct stat opened {};
         const bool ok = ::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) &&
                         ::fchmod(fd, (opened.st_mode & 07777) | S_IWUSR) == 0;
+        if (!ok) {
+            NoteError(errno != 0 ? errno : EPERM);
+        }
         ::close(fd);
         return ok;
     }
     // A file its owner may not even read: only the no-follow look above stands between it and a link.
-    return errno == EACCES && ::chmod(file.c_str(), (info.st_mode & 07777) | S_IWUSR) == 0;
+    if (errno == EACCES && ::chmod(file.c_str(), (info.st_mode & 07777) | S_IWUSR) == 0) {
+        return true;
+    }
+    NoteError(errno);
+    return false;
 }
 
 std::string CreateScratchFile(std::string_view folder, std::string_view stem, std::string_view extension)
@@ -238,6 +344,7 @@ std::string CreateScratchFile(std::string_view folder, std::string_view stem, st
     name += extension;
     const int fd = ::mkstemps(name.data(), static_cast<int>(extension.size()));
     if (fd < 0) {
+        NoteError(errno);
         return {};
     }
     ::close(fd);
@@ -429,11 +536,13 @@ bool PendingFile::create(std::string_view folder)
     name += kTemporaryPattern;
     const int fd = ::mkstemp(name.data());
     if (fd < 0) {
+        NoteError(errno);
         return false;
     }
     m_fd = fd;
     m_temporary = name;
     if (::fchmod(fd, DefaultFileMode()) != 0) {
+        NoteError(errno);
         discard();
         return false;
     }
@@ -442,7 +551,11 @@ bool PendingFile::create(std::string_view folder)
 
 bool PendingFile::write(const char* data, std::size_t size)
 {
-    return m_fd >= 0 && WriteAll(m_fd, data, size);
+    if (m_fd >= 0 && WriteAll(m_fd, data, size)) {
+        return true;
+    }
+    NoteError(m_fd >= 0 ? errno : EBADF);
+    return false;
 }
 
 bool PendingFile::close(const std::optional<DateTimeParts>& modified)
@@ -455,8 +568,15 @@ bool PendingFile::close(const std::optional<DateTimeParts>& modified)
         const timespec time = ToTimespec(*modified);
         const timespec times[2] = {time, time};
         ok = ::futimens(m_fd, times) == 0;
+        if (!ok) {
+            NoteError(errno);
+        }
     }
-    ok = (::close(m_fd) == 0) && ok;
+    // A file system that writes late reports a full disk here.
+    if (::close(m_fd) != 0) {
+        NoteError(errno);
+        ok = false;
+    }
     m_fd = -1;
     return ok;
 }
@@ -467,6 +587,7 @@ bool PendingFile::commit(std::string_view target)
         return false;
     }
     if (::rename(m_temporary.c_str(), std::string(target).c_str()) != 0) {
+        NoteError(errno);
         return false;
     }
     m_temporary.clear();
@@ -481,6 +602,7 @@ bool PendingFile::commitNew(std::string_view target, bool& existed)
     }
     if (!LinkWithoutReplacing(m_temporary, std::string(target))) {
         existed = errno == EEXIST;
+        NoteError(errno);
         return false;
     }
     m_temporary.clear();

@@ -5,6 +5,7 @@
 #include "catalogue/DirectoryListing.h"
 #include "config/ReportConfiguration.h"
 #include "core/ProductDirectories.h"
+#include "core/StandardErrorPrompts.h"
 #include "core/UserAccess.h"
 
 namespace talmere {
@@ -20,14 +21,28 @@ void CleanupMailboxIfAsked(ApplicationContext& context)
     }
 }
 
-// One silent run with whatever lock can be had at once; another workstation's run makes it a no-op.
+// One silent run with whatever lock can be had at once; another workstation's run makes it a no-op. Every
+// staged file left unfiled is named on standard error, for the scheduler's journal, and sets the exit code.
 void RunSilentArchive(ApplicationContext& context)
 {
     ArchiveLockHold hold(context);
     if (!hold.acquire(0)) {
         return;
     }
-    RunArchive(context);
+    ArchiveRunReport report;
+    if (!RunArchive(context, report)) {
+        WriteStandardErrorLine(ApplicationTitle(context.settings) +
+                               QStringLiteral(": the archive run ended early on an unexpected error."));
+        context.exitCode = kExitStartFailed;
+    }
+    for (const UnfiledFile& file : report.unfiled) {
+        WriteStandardErrorLine(
+            ApplicationTitle(context.settings) +
+            QStringLiteral(": not filed (%1, %2): %3 [%4]").arg(file.action, file.reason, file.path, file.reportType));
+    }
+    if (!report.unfiled.empty() && context.exitCode == kExitSuccess) {
+        context.exitCode = kExitFilesNotFiled;
+    }
     CleanupMailboxIfAsked(context);
 }
 
@@ -46,9 +61,11 @@ int FirstListedTypeIndex(const ApplicationContext& context)
 ReportManagerStart StartReportManager(ApplicationContext& context, const ReportManagerHooks& hooks)
 {
     if (!context.flags.BypassAccessChecks && !RegisterUser(context)) {
+        context.exitCode = kExitStartFailed;
         return ReportManagerStart::StartupFailed;
     }
     if (!ResolveReportArchiveFolder(context) || !LoadReportConfiguration(context)) {
+        context.exitCode = kExitStartFailed;
         return ReportManagerStart::StartupFailed;
     }
     if (context.flags.SilentArchive) {

@@ -156,9 +156,21 @@ TEST_F(ArchiveRun, AFileThatCannotBeFiledStaysStaged)
         fs::create_directories(world.archive() / "AB");
         ::chmod((world.archive() / "AB").c_str(), 0555);
     }
-    EXPECT_TRUE(RunArchive(world.context()));
+    ArchiveRunReport report;
+    EXPECT_TRUE(RunArchive(world.context(), report));
     EXPECT_EQ(FileNames(world.mailbox()), Names{"A.TXT"});
-    EXPECT_EQ(test::ArchiveLogLines(world.archive()).size(), 0u);
+    // The log and the run's report say which file stayed and why, once.
+    const auto lines = test::ArchiveLogLines(world.archive());
+    ASSERT_EQ(lines.size(), 1u);
+    ASSERT_EQ(lines[0].size(), 5u);
+    EXPECT_EQ(lines[0][1], "Letters");
+    EXPECT_EQ(lines[0][2], (world.mailbox() / "A.TXT").string());
+    EXPECT_EQ(lines[0][3], "FAILED");
+    if (::geteuid() != 0) {
+        EXPECT_EQ(lines[0][4], "permission denied");
+    }
+    ASSERT_EQ(report.unfiled.size(), 1u);
+    EXPECT_EQ(report.unfiled[0].action, QStringLiteral("FAILED"));
 
     // Once the archive takes files again, the next run files it.
     fs::remove(world.archive() / "AB");

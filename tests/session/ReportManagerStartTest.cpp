@@ -156,6 +156,21 @@ TEST_F(Program, SilentArchiveRunsEndToEndAndCleansTheMailbox)
     EXPECT_EQ(test::ArchiveLogLines(archive()).size(), 3u);
 }
 
+TEST_F(Program, ASilentRunThatLeavesFilesStagedSaysWhichAndEndsWithCodeTwo)
+{
+    const Workstation desk(root / "desk", server());
+    test::WriteFile(mailbox() / "ACK1.X12", test::Acknowledgment999("20240201", "0700", 1));
+    test::WriteFile(root / "elsewhere.X12", test::Acknowledgment999("20240202", "0700", 2));
+    fs::create_symlink(root / "elsewhere.X12", mailbox() / "LINK.X12");
+
+    auto run = desk.start({"/TAMSEN", "/SILENTARCHIVE"});
+    EXPECT_EQ(run->waitForExit(), 2);
+    EXPECT_EQ(run->standardError().toStdString(), "Qorva Report Manager: not filed (SKIPPED, symbolic link): " +
+                                                      (mailbox() / "LINK.X12").string() + " [Acks]\n");
+    EXPECT_EQ(FileNames(archive() / "AK"), Names{"AK240201.001"});
+    EXPECT_TRUE(fs::is_symlink(mailbox() / "LINK.X12"));
+}
+
 TEST_F(Program, AConfigurationErrorStopsBeforeAnythingIsTouched)
 {
     const Workstation desk(root / "desk", server());
@@ -166,7 +181,8 @@ TEST_F(Program, AConfigurationErrorStopsBeforeAnythingIsTouched)
                                                   "ArchivePrefix=ak\nFileNameMask=*.*\n");
     test::WriteFile(mailbox() / "ACK1.X12", test::Acknowledgment999("20240201", "0700", 1));
     auto run = desk.start({"/TAMSEN", "/SILENTARCHIVE"});
-    EXPECT_EQ(run->waitForExit(), 0);
+    // A scheduler can tell: the silent run ends with a failure code.
+    EXPECT_EQ(run->waitForExit(), 1);
     EXPECT_EQ(run->standardError().toStdString(),
               "Qorva Report Manager: Error: Duplicate report archive prefix [AK] in the report configuration file "
               "(TALMERE.INI). The report viewer program will now be terminated.\n");

@@ -50,6 +50,13 @@ public:
     // Whether a test must fail rather than be skipped when nothing could be mounted.
     static bool required() { return qgetenv("CI") == "true"; }
 
+    // Mounts the file system again read-only: nobody, the superuser neither, may write to it afterwards.
+    bool makeReadOnly() const
+    {
+        return QProcess::execute(QStringLiteral("mount"), {QStringLiteral("-o"), QStringLiteral("remount,ro"),
+                                                           QString::fromStdString(m_folder.string())}) == 0;
+    }
+
     // Writes a file of zeros until the file system is full; the number of bytes that went in.
     std::uintmax_t fill(const std::string& name) const
     {
