@@ -81,6 +81,21 @@ bool AppendLogLine(const QString& path, QByteArray line)
     return false;
 }
 
+namespace {
+
+// A line without its time.
+QByteArray LineEnd(const QString& reportType, const QString& file, const QString& action, const QString& destination)
+{
+    return (QLatin1Char('\t') + Field(reportType) + QLatin1Char('\t') + Field(file) + QLatin1Char('\t') + action +
+            QLatin1Char('\t') + Field(destination) + QLatin1Char('\n'))
+        .toUtf8();
+}
+
+// How much of the end of the log is looked through for a line: many times a run's last line.
+constexpr qint64 kLogTailBytes = 256 * 1024;
+
+} // namespace
+
 bool LogArchiveAction(const ApplicationContext& context, const QString& reportType, const QString& file,
                       const QString& action, const QString& destination)
 {
@@ -88,10 +103,33 @@ bool LogArchiveAction(const ApplicationContext& context, const QString& reportTy
     if (folder.isEmpty()) {
         return false;
     }
-    const QString line = context.clock().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")) + QLatin1Char('\t') +
-                         Field(reportType) + QLatin1Char('\t') + Field(file) + QLatin1Char('\t') + action +
-                         QLatin1Char('\t') + Field(destination) + QLatin1Char('\n');
-    return AppendLogLine(folder + kArchiveLogFileName, line.toUtf8());
+    return AppendLogLine(folder + kArchiveLogFileName,
+                         context.clock().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")).toUtf8() +
+                             LineEnd(reportType, file, action, destination));
+}
+
+bool ArchiveLogHasAction(const ApplicationContext& context, const QString& reportType, const QString& file,
+                         const QString& action, const QString& destination)
+{
+    const QString folder = context.folders.ReportArchiveFolder;
+    QFile log(folder + kArchiveLogFileName);
+    if (folder.isEmpty() || !log.open(QIODevice::ReadOnly)) {
+        return false;
+    }
+    const qint64 size = log.size();
+    if (size > kLogTailBytes && !log.seek(size - kLogTailBytes)) {
+        return false;
+    }
+    const QByteArray tail = log.readAll();
+    const QByteArray end = LineEnd(reportType, file, action, destination);
+    // Every line holds a time before its first tab, so the line's end follows a time, not another field.
+    for (qsizetype at = tail.indexOf(end); at >= 0; at = tail.indexOf(end, at + 1)) {
+        const qsizetype lineStart = tail.lastIndexOf('\n', at) + 1;
+        if (!tail.mid(lineStart, at - lineStart).contains('\t')) {
+            return true;
+        }
+    }
+    return false;
 }
 
 } // namespace talmere

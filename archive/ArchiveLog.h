@@ -36,6 +36,11 @@ struct UnfiledFile {
 // The reason the archive log gives for the file operation of this thread that failed last.
 QString LastFileFailureReason();
 
+// Whether one of the last lines of the log is the line LogArchiveAction would write for these values (at any
+// time).
+bool ArchiveLogHasAction(const ApplicationContext& context, const QString& reportType, const QString& file,
+                         const QString& action, const QString& destination = {});
+
 // The appending of one line (a line end is added when it has none) to a log file, created when missing.
 bool AppendLogLine(const QString& path, QByteArray line);
 

@@ -3,6 +3,7 @@
 #include "archive/ArchiveLog.h"
 #include "archive/ArchiveMaintenance.h"
 #include "archive/ArchiveNaming.h"
+#include "archive/FilingJournal.h"
 #include "archive/Identification.h"
 #include "catalogue/DirectoryListing.h"
 #include "client/ReportRequests.h"
@@ -12,14 +13,19 @@
 #include "core/UserAccess.h"
 #include "platform/FileSystem.h"
 #include "platform/FileTransfer.h"
+#include "platform/Process.h"
+#include "platform/SharedLockFile.h"
 
 #include "common/TextUtil.h"
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QLocale>
 #include <QSet>
+#include <QThread>
 
 #include <algorithm>
+#include <limits>
 #include <set>
 #include <unordered_map>
 
@@ -170,6 +176,9 @@ private:
 
 // What one archive run carries from one type and folder to the next.
 struct RunState {
+    explicit RunState(const ApplicationContext& context) : journal(context) {}
+
+    FilingJournal journal;
     RunFolders folders;
     ArchiveSequences sequences;
     // Staged files the run left where they were, each named once in the archive log.
@@ -324,12 +333,19 @@ void Route(ApplicationContext& context, RunState& run, int index, const QString&
         bool done = false;
         QString failure;
         if (move) {
-            const platform::FileKind kind = platform::EntryKind(from);
-            done = kind == platform::FileKind::Regular && platform::MoveFile(from, to, !unique);
-            if (kind != platform::FileKind::Regular) {
-                NoteNotFileable(context, run, index, source, kind);
-            } else if (!done) {
-                failure = LastFileFailureReason();
+            const std::optional<platform::FileIdentity> identity = platform::IdentityOf(from);
+            if (!identity) {
+                NoteNotFileable(context, run, index, source, platform::EntryKind(from));
+            } else if (!run.journal.begin(
+                           {QStringLiteral("MOVE"), context.reportTypes[index].name, source, *identity, target})) {
+                failure = QStringLiteral("filing journal not writable");
+            } else {
+                done = platform::MoveFile(from, to, !unique);
+                if (!done) {
+                    failure = LastFileFailureReason();
+                    run.journal.end();
+                }
+                platform::CrashPoint("move-moved");
             }
         } else {
             const platform::CopyOutcome outcome =
@@ -353,6 +369,7 @@ void Route(ApplicationContext& context, RunState& run, int index, const QString&
         if (done) {
             LogArchiveAction(context, context.reportTypes[index].name, source,
                              move ? QStringLiteral("MOVE") : QStringLiteral("COPY"), target);
+            run.journal.end();
         }
     }
 }
@@ -362,10 +379,20 @@ void DeleteStaged(ApplicationContext& context, RunState& run, int index, const Q
 {
     for (const QString& name : names) {
         const QString path = folder + name;
-        if (platform::RemoveRegularFile(ToNativePath(path))) {
+        const std::string native = ToNativePath(path);
+        const std::optional<platform::FileIdentity> identity = platform::IdentityOf(native);
+        if (!identity) {
+            NoteNotFileable(context, run, index, path, platform::EntryKind(native));
+        } else if (!run.journal.begin(
+                       {QStringLiteral("DELETE"), context.reportTypes[index].name, path, *identity, {}})) {
+            NoteFailed(context, run, index, path, QStringLiteral("filing journal not writable"));
+        } else if (platform::RemoveRegularFile(native)) {
+            platform::CrashPoint("delete-removed");
             LogArchiveAction(context, context.reportTypes[index].name, path, QStringLiteral("DELETE"));
+            run.journal.end();
         } else {
             NoteFailed(context, run, index, path, LastFileFailureReason());
+            run.journal.end();
         }
     }
 }
@@ -397,33 +424,56 @@ bool Archive(ApplicationContext& context, RunState& run, int index, const QStrin
                                                       .arg(date.month, 2, 10, QLatin1Char('0'))
                                                       .arg(date.day, 2, 10, QLatin1Char('0'));
         const std::string source = ToNativePath(report.path);
-        // A number found taken is passed over: no archived report is ever replaced.
+        const std::optional<platform::FileIdentity> identity = platform::IdentityOf(source);
+        if (!identity) {
+            NoteNotFileable(context, run, index, report.path, platform::EntryKind(source));
+            continue;
+        }
+        // A number found taken is passed over: no archived report is ever replaced. Each try is noted in the
+        // journal before its copy begins.
         QString target;
         platform::CopyOutcome outcome = platform::CopyOutcome::TargetExists;
+        bool noted = true;
         for (int attempt = 0; attempt < 100 && outcome == platform::CopyOutcome::TargetExists; ++attempt) {
             const qint64 sequence = sequences.next(subfolder, base);
             target = subfolder + base + QLatin1Char('.') + FormatSequence(sequence);
+            noted = run.journal.begin(
+                {QStringLiteral("ARCHIVE"), context.reportTypes[index].name, report.path, *identity, target});
+            if (!noted) {
+                break;
+            }
+            platform::CrashPoint("archive-noted");
             outcome = platform::CopyFileKeepingTime(source, ToNativePath(target), false, platform::SourceLinks::Refuse);
             if (outcome != platform::CopyOutcome::Failed) {
                 sequences.taken(subfolder, base, sequence);
             }
         }
+        if (!noted) {
+            NoteFailed(context, run, index, report.path, QStringLiteral("filing journal not writable"));
+            continue;
+        }
         if (outcome != platform::CopyOutcome::Copied) {
             NoteFailed(context, run, index, report.path,
                        outcome == platform::CopyOutcome::TargetExists ? QStringLiteral("name not usable (no free name)")
                                                                       : LastFileFailureReason());
+            run.journal.end();
             continue;
         }
+        platform::CrashPoint("archive-copied");
         // Only a complete copy lets the staged file go; a staged file that cannot go takes its copy back,
         // or every later run would file it again.
         if (!platform::RemoveRegularFile(source)) {
             const QString failure = LastFileFailureReason();
             platform::RemoveFile(ToNativePath(target));
             NoteFailed(context, run, index, report.path, failure);
+            run.journal.end();
             continue;
         }
+        platform::CrashPoint("archive-removed");
         archived = true;
         LogArchiveAction(context, context.reportTypes[index].name, report.path, QStringLiteral("ARCHIVE"), target);
+        platform::CrashPoint("archive-logged");
+        run.journal.end();
     }
     context.prompts().progress({}, total, total);
     return archived;
@@ -431,15 +481,17 @@ bool Archive(ApplicationContext& context, RunState& run, int index, const QStrin
 
 // Copies into archive subfolders and destination folders are written under a temporary name first, and
 // identification's report text goes to a scratch file of the private folder; a run that was killed meanwhile
-// left them behind. Such files an hour old are no work in progress: they go, once a run, and nothing else in
-// those folders is touched.
+// left them behind. Copies an hour old are no work in progress: they go, once a run, and nothing else in
+// those folders is touched. Identification's scratch files go whatever their age: only the archive run makes
+// them, and the run holds the installation's run lock.
 void RemoveStaleCopies(const ApplicationContext& context)
 {
     const std::string privateFolder = ToNativePath(context.folders.PrivateDirectory);
+    constexpr std::int64_t kAnyAge = std::numeric_limits<std::int64_t>::min();
     platform::RemoveStaleScratchFiles(privateFolder, kIdentificationScratchStem, kIdentificationScratchExtension,
-                                      kStaleCopySeconds);
+                                      kAnyAge);
     platform::RemoveStaleScratchFiles(privateFolder, kIdentificationListingStem, kIdentificationListingExtension,
-                                      kStaleCopySeconds);
+                                      kAnyAge);
     QSet<QString> folders;
     for (int index = 0; index < static_cast<int>(context.reportTypes.size()); ++index) {
         const TReportConfigInfoRecord& type = context.reportTypes[index].info;
@@ -451,6 +503,51 @@ void RemoveStaleCopies(const ApplicationContext& context)
         }
     }
 }
+
+// The lock that lets the runs of one installation take turns: a scheduled silent run while the window is
+// open, or two users of one single-user installation, would otherwise file into one archive at once with
+// the archive lock granted to both (it only guards against other workstations). A byte of a file in the
+// private folder, held while the run works and let go however the process ends.
+class InstallationRunLock {
+public:
+    explicit InstallationRunLock(const ApplicationContext& context) : m_context(context) {}
+
+    bool acquire(int timeoutSeconds)
+    {
+        const QString folder = m_context.folders.PrivateDirectory;
+        if (folder.isEmpty()) {
+            return true;
+        }
+        const std::string path = ToNativePath(folder + kInstallationRunLockFileName);
+        if (platform::CreateFileOnce(path, {}) == platform::CreateOutcome::Failed || !m_file.open(path)) {
+            // A private folder that cannot be written: the run goes on, and says for each file that
+            // identification could not be done there.
+            return true;
+        }
+        QElapsedTimer waited;
+        waited.start();
+        const qint64 limit = static_cast<qint64>(timeoutSeconds) * m_context.lockTiming.millisecondsPerSecond;
+        for (;;) {
+            switch (m_file.lockByte(0)) {
+            case platform::SharedLockFile::LockResult::Locked:
+                return true;
+            case platform::SharedLockFile::LockResult::Failed:
+                // A file system without locks: the run goes on as it always did.
+                return true;
+            case platform::SharedLockFile::LockResult::HeldByOther:
+                break;
+            }
+            if (waited.elapsed() > limit) {
+                return false;
+            }
+            QThread::msleep(static_cast<unsigned long>(std::max(1, m_context.lockTiming.retryMilliseconds)));
+        }
+    }
+
+private:
+    const ApplicationContext& m_context;
+    platform::SharedLockFile m_file;
+};
 
 } // namespace
 
@@ -467,9 +564,15 @@ bool RunArchive(ApplicationContext& context, ArchiveRunReport& report)
     if (!hold.acquire(kArchiveLockSeconds)) {
         return true;
     }
+    InstallationRunLock installation(context);
+    if (!installation.acquire(kArchiveLockSeconds)) {
+        return true;
+    }
     report.ran = true;
-    RunState run;
+    RunState run(context);
     try {
+        // A run killed while it filed a file left a note of it: that filing is completed first.
+        CompleteUnfinishedFiling(context);
         if (!context.settings.ReportArchivePreprocessor.isEmpty()) {
             RunArchivePreprocessor(context, context.settings.ReportArchivePreprocessor);
         }

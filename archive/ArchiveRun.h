@@ -14,9 +14,13 @@ namespace talmere {
 // destination folder, those of DELETE types deleted. Files not identified or not filed stay staged for the
 // next run; a file the run meant to file but could not (or left alone on purpose: a link, not a regular file,
 // a ZIP file over the unpack limits) gets one SKIPPED or FAILED line in the archive log with the reason.
-// Skipped silently when the lock cannot be had within 5 seconds. False only when something unexpected ended
+// Skipped silently when the archive lock, or the installation's own run lock in the private folder (held by
+// another run of this installation), cannot be had within 5 seconds. False only when something unexpected ended
 // the run.
 bool RunArchive(ApplicationContext& context);
+
+// The file in the private folder through which the archive runs of one installation take turns.
+inline const QString kInstallationRunLockFileName = QStringLiteral("TALMERE-RUN.LCK");
 
 // What one archive run did not do.
 struct ArchiveRunReport {

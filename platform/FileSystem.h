@@ -5,6 +5,7 @@
 // Paths are bytes of the local encoding.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -65,6 +66,19 @@ std::vector<FolderEntry> ListFolder(std::string_view folder, std::string_view ma
 
 // The kind of the entry itself, without following a symbolic link; Unknown when there is none.
 FileKind EntryKind(std::string_view path);
+
+// What tells a file from another one, and from itself after a change: its device and inode, size and
+// modification time.
+struct FileIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::uint64_t size = 0;
+    std::int64_t modifiedNanoseconds = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+// The identity of a regular file, without following a symbolic link; nothing for anything else.
+std::optional<FileIdentity> IdentityOf(std::string_view path);
 
 // The kind of file that Unix mode bits describe, as archives made on Unix record them for their entries.
 FileKind FileKindOfUnixMode(std::uint32_t mode);

@@ -291,6 +291,21 @@ FileKind EntryKind(std::string_view path)
     return FileKindOfUnixMode(info.st_mode);
 }
 
+std::optional<FileIdentity> IdentityOf(std::string_view path)
+{
+    struct stat info {};
+    if (path.empty() || ::lstat(std::string(path).c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        return std::nullopt;
+    }
+    FileIdentity identity;
+    identity.device = static_cast<std::uint64_t>(info.st_dev);
+    identity.inode = static_cast<std::uint64_t>(info.st_ino);
+    identity.size = static_cast<std::uint64_t>(info.st_size);
+    identity.modifiedNanoseconds =
+        static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + static_cast<std::int64_t>(info.st_mtim.tv_nsec);
+    return identity;
+}
+
 FileKind FileKindOfUnixMode(std::uint32_t mode)
 {
     const auto bits = static_cast<mode_t>(mode);

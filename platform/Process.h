@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace talmere::platform {
@@ -28,5 +29,11 @@ private:
     State m_state = State::NotStarted;
     int m_exitCode = 0;
 };
+
+// A point where a test may have the process killed, to see that no work is lost or done twice when it dies
+// there. The environment variable TALMERE_CRASH_AT names one point and the time it is reached that kills
+// ("archive-copied:3" kills the process with SIGKILL the third time it reaches "archive-copied"). Without the
+// variable nothing happens; the variable is read once.
+void CrashPoint(std::string_view point);
 
 } // namespace talmere::platform

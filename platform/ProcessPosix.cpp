@@ -1,6 +1,9 @@
 #include "platform/Process.h"
 
+#include <atomic>
 #include <cerrno>
+#include <csignal>
+#include <cstdlib>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -65,6 +68,41 @@ ChildProgram::State ChildProgram::poll()
         m_exitCode = 128 + WTERMSIG(status);
     }
     return m_state;
+}
+
+namespace {
+
+struct CrashPlan {
+    std::string point;
+    long count = 0;
+};
+
+CrashPlan ReadCrashPlan()
+{
+    CrashPlan plan;
+    const char* value = std::getenv("TALMERE_CRASH_AT");
+    if (value == nullptr) {
+        return plan;
+    }
+    const std::string text(value);
+    const std::size_t colon = text.rfind(':');
+    plan.point = text.substr(0, colon);
+    plan.count = colon == std::string::npos ? 1 : std::strtol(text.c_str() + colon + 1, nullptr, 10);
+    return plan;
+}
+
+} // namespace
+
+void CrashPoint(std::string_view point)
+{
+    static const CrashPlan plan = ReadCrashPlan();
+    static std::atomic<long> reached{0};
+    if (plan.point.empty() || plan.point != point) {
+        return;
+    }
+    if (reached.fetch_add(1) + 1 == plan.count) {
+        ::kill(::getpid(), SIGKILL);
+    }
 }
 
 } // namespace talmere::platform

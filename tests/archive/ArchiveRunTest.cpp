@@ -4,6 +4,7 @@
 #include "archive/ArchiveRun.h"
 #include "catalogue/DirectoryListing.h"
 #include "client/ReportRequests.h"
+#include "platform/SharedLockFile.h"
 #include "tests/support/ArchiveTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -218,4 +219,34 @@ TEST_F(ArchiveRun, AMaskOfNothingButSeparatorsNamesNoFile)
     EXPECT_TRUE(RunArchive(world.context()));
     EXPECT_EQ(FileNames(world.mailbox()), (Names{"A.TXT", "B.X12"}));
     EXPECT_EQ(FileNames(world.root() / "moved"), Names{});
+}
+
+TEST_F(ArchiveRun, RunsOfOneInstallationTakeTurnsThroughTheirLockFile)
+{
+    // Single-user operation: the archive lock is granted to every run, so only the installation's own lock
+    // keeps a second run (a scheduled one while the window is open) from filing at the same time.
+    world.context().flags.BypassAccessChecks = true;
+    world.context().lockTiming.millisecondsPerSecond = 20;
+    configure("Letters=\n", Text("Letters", "AB", {"FileNameMask=*.TXT"}));
+    world.stage("A.TXT", "a", kJan31);
+    const std::string lockPath = (world.install() / "private" / kInstallationRunLockFileName.toStdString()).string();
+    {
+        // Another run of this installation is at work.
+        test::WriteFile(lockPath, "");
+        platform::SharedLockFile other;
+        ASSERT_TRUE(other.open(lockPath));
+        ASSERT_EQ(other.lockByte(0), platform::SharedLockFile::LockResult::Locked);
+        ArchiveRunReport report;
+        EXPECT_TRUE(RunArchive(world.context(), report));
+        EXPECT_FALSE(report.ran);
+        EXPECT_EQ(FileNames(world.mailbox()), Names{"A.TXT"});
+    }
+    // Its turn is over: this run files, and lets go of the lock when it ends.
+    ArchiveRunReport report;
+    EXPECT_TRUE(RunArchive(world.context(), report));
+    EXPECT_TRUE(report.ran);
+    EXPECT_EQ(FileNames(world.archive() / "AB"), Names{"AB240131.001"});
+    platform::SharedLockFile after;
+    ASSERT_TRUE(after.open(lockPath));
+    EXPECT_EQ(after.lockByte(0), platform::SharedLockFile::LockResult::Locked);
 }
