@@ -26,6 +26,8 @@
 
 #include <algorithm>
 #include <limits>
+#include <map>
+#include <memory>
 #include <set>
 #include <unordered_map>
 
@@ -184,6 +186,18 @@ struct RunState {
     // Staged files the run left where they were, each named once in the archive log.
     std::vector<UnfiledFile> unfiled;
     QSet<QString> reported;
+    // The paths the report library gets staged files under, where they are not the files' own: links of
+    // the private folder, removed at the end of the run.
+    std::map<QString, std::unique_ptr<LibraryPath>> libraryPaths;
+
+    const LibraryPath& libraryPath(const ApplicationContext& context, const QString& staged)
+    {
+        std::unique_ptr<LibraryPath>& path = libraryPaths[staged];
+        if (!path) {
+            path = std::make_unique<LibraryPath>(context, staged);
+        }
+        return *path;
+    }
 };
 
 // A staged file the run leaves where it is gets one line in the archive log per run, however many report
@@ -254,7 +268,13 @@ ScanLists Scan(ApplicationContext& context, RunState& run, int index, const QStr
             if (ContextSkip(context, index)) {
                 continue;
             }
-            const bool identified = custom ? MatchesCustomTest(context, index, folder, name)
+            // The library gets the file under a path it can take (a link for a name it cannot).
+            const LibraryPath& library = run.libraryPath(context, path);
+            if (library.path().isEmpty()) {
+                NoteFailed(context, run, index, path, library.failure());
+                continue;
+            }
+            const bool identified = custom ? MatchesCustomTest(context, index, library.folder(), library.name())
                                            : MatchesSearchIdents(type, path) && MatchesTextFormat(type, path);
             if (!identified) {
                 continue;
@@ -272,7 +292,7 @@ ScanLists Scan(ApplicationContext& context, RunState& run, int index, const QStr
             } else {
                 QString failure;
                 if (std::optional<TDirectoryListingInfo> listed =
-                        CreateFileListingEntry(context, index, path, &failure)) {
+                        CreateFileListingEntry(context, index, library.path(), &failure)) {
                     lists.archiveList.push_back({path, *listed});
                 } else if (!failure.isEmpty()) {
                     NoteFailed(context, run, index, path, failure);
@@ -398,8 +418,7 @@ void DeleteStaged(ApplicationContext& context, RunState& run, int index, const Q
 }
 
 // Files the listed reports; true when at least one was archived.
-bool Archive(ApplicationContext& context, RunState& run, int index, const QString& folder,
-             const std::vector<StagedReport>& reports)
+bool Archive(ApplicationContext& context, RunState& run, int index, const std::vector<StagedReport>& reports)
 {
     ArchiveSequences& sequences = run.sequences;
     const TReportConfigInfoRecord& type = context.reportTypes[index].info;
@@ -413,8 +432,8 @@ bool Archive(ApplicationContext& context, RunState& run, int index, const QStrin
             QStringLiteral("Filing %1 of %2 staged files").arg(english.toString(done + 1), english.toString(total)),
             done, total);
         ++done;
-        const QString name = report.path.mid(report.path.lastIndexOf(QLatin1Char('/')) + 1);
-        if (!PerformPreArchiveTasks(context, index, folder, name)) {
+        const LibraryPath& library = run.libraryPath(context, report.path);
+        if (library.path().isEmpty() || !PerformPreArchiveTasks(context, index, library.folder(), library.name())) {
             NoteFailed(context, run, index, report.path, QStringLiteral("report library's pre-archive tasks failed"));
             continue;
         }
@@ -492,6 +511,7 @@ void RemoveStaleCopies(const ApplicationContext& context)
                                       kAnyAge);
     platform::RemoveStaleScratchFiles(privateFolder, kIdentificationListingStem, kIdentificationListingExtension,
                                       kAnyAge);
+    platform::RemoveStaleScratchFiles(privateFolder, kLibraryLinkStem, {}, kAnyAge);
     QSet<QString> folders;
     for (int index = 0; index < static_cast<int>(context.reportTypes.size()); ++index) {
         const TReportConfigInfoRecord& type = context.reportTypes[index].info;
@@ -596,7 +616,7 @@ bool RunArchive(ApplicationContext& context, ArchiveRunReport& report)
                 Route(context, run, index, folder, lists.copyList, false);
                 Route(context, run, index, folder, lists.moveList, true);
                 DeleteStaged(context, run, index, folder, lists.deleteList);
-                if (Archive(context, run, index, folder, lists.archiveList)) {
+                if (Archive(context, run, index, lists.archiveList)) {
                     RebuildDirectoryListing(context, index, true, false);
                 }
             }

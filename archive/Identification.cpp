@@ -178,6 +178,33 @@ bool MatchesTextFormat(const TReportConfigInfoRecord& type, const QString& file)
     return true;
 }
 
+LibraryPath::LibraryPath(const ApplicationContext& context, const QString& stagedFile)
+{
+    const std::string bytes = ToNativePath(stagedFile);
+    TReportViewerRequest request{};
+    const bool fits = bytes.size() < sizeof request.ReportPath;
+    if (fits && bytes.find_first_of("\r\n") == std::string::npos) {
+        m_path = stagedFile;
+        return;
+    }
+    const std::string link =
+        platform::CreateScratchLink(ToNativePath(context.folders.PrivateDirectory), kLibraryLinkStem, {}, bytes);
+    if (link.empty()) {
+        m_failure = QStringLiteral("name not usable (") + LastFileFailureReason() +
+                    QStringLiteral(" for a link in the private folder)");
+        return;
+    }
+    m_path = FromNativePath(link);
+    m_linked = true;
+}
+
+LibraryPath::~LibraryPath()
+{
+    if (m_linked) {
+        platform::RemoveFile(ToNativePath(m_path));
+    }
+}
+
 std::optional<TDirectoryListingInfo> CreateFileListingEntry(const ApplicationContext& context, int typeIndex,
                                                             const QString& stagedFile, QString* failure)
 {

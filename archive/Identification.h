@@ -42,6 +42,32 @@ inline constexpr char kIdentificationListingExtension[] = ".DIR";
 
 // Nothing either when the file is no report of the type or when it could not be tried; in the second
 // case failure (when given) receives the reason for the archive log.
+// A staged file whose path the report library cannot take (longer than a request's path field, or holding a
+// line break, which would break the library's listing lines apart) is handed to it through a symbolic link
+// of this name in the private folder (the stem and six letters or digits), made for the run and removed by
+// it.
+inline constexpr char kLibraryLinkStem[] = "TALMRLNK-";
+
+// The path under which the report library gets a staged file: the file's own, or a link to it.
+class LibraryPath {
+public:
+    LibraryPath(const ApplicationContext& context, const QString& stagedFile);
+    ~LibraryPath();
+    LibraryPath(const LibraryPath&) = delete;
+    LibraryPath& operator=(const LibraryPath&) = delete;
+
+    // Empty when no link could be made; failure() then says why.
+    const QString& path() const { return m_path; }
+    QString folder() const { return m_path.left(m_path.lastIndexOf(QLatin1Char('/')) + 1); }
+    QString name() const { return m_path.mid(m_path.lastIndexOf(QLatin1Char('/')) + 1); }
+    const QString& failure() const { return m_failure; }
+
+private:
+    QString m_path;
+    QString m_failure;
+    bool m_linked = false;
+};
+
 std::optional<TDirectoryListingInfo> CreateFileListingEntry(const ApplicationContext& context, int typeIndex,
                                                             const QString& stagedFile, QString* failure = nullptr);
 

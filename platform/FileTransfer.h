@@ -67,6 +67,12 @@ bool MakeWritable(std::string_view path);
 // of this process; the caller removes it. Empty when it cannot be made.
 std::string CreateScratchFile(std::string_view folder, std::string_view stem, std::string_view extension);
 
+// A new symbolic link to target of a unique name in a folder (stem, six random characters, extension): a
+// short plain name for a file whose own path another program cannot take. The caller removes it. Empty when
+// it cannot be made.
+std::string CreateScratchLink(std::string_view folder, std::string_view stem, std::string_view extension,
+                              std::string_view target);
+
 // A file opened for reading only when it is a regular file of its own: never through a symbolic link, and
 // never waiting for a writer as opening a FIFO would; a FIFO, device, socket or folder is refused.
 class RegularFileReader {
@@ -105,7 +111,8 @@ bool IsProgramTemporaryName(std::string_view name);
 // ago: regular files with such a name only, never a link or anything else. The number removed.
 int RemoveStaleTemporaries(std::string_view folder, std::int64_t olderThanSeconds);
 
-// The same for the scratch files CreateScratchFile made with stem and extension: those a killed process left.
+// The same for the scratch files CreateScratchFile (and links CreateScratchLink) made with stem and extension:
+// those a killed process left.
 int RemoveStaleScratchFiles(std::string_view folder, std::string_view stem, std::string_view extension,
                             std::int64_t olderThanSeconds);
 

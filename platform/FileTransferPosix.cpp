@@ -351,6 +351,36 @@ std::string CreateScratchFile(std::string_view folder, std::string_view stem, st
     return name;
 }
 
+std::string CreateScratchLink(std::string_view folder, std::string_view stem, std::string_view extension,
+                              std::string_view target)
+{
+    static const char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    const std::string linked(target);
+    std::uint64_t seed = static_cast<std::uint64_t>(std::time(nullptr)) ^
+                         (static_cast<std::uint64_t>(::getpid()) << 20) ^ reinterpret_cast<std::uintptr_t>(&seed);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string name(folder);
+        if (!name.empty() && name.back() != '/') {
+            name += '/';
+        }
+        name += stem;
+        for (int i = 0; i < 6; ++i) {
+            seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
+            name += kLetters[(seed >> 33) % (sizeof kLetters - 1)];
+        }
+        name += extension;
+        if (::symlink(linked.c_str(), name.c_str()) == 0) {
+            return name;
+        }
+        if (errno != EEXIST) {
+            NoteError(errno);
+            return {};
+        }
+    }
+    NoteError(EEXIST);
+    return {};
+}
+
 bool RegularFileReader::open(std::string_view path)
 {
     close();
@@ -453,7 +483,7 @@ bool IsUniqueName(std::string_view name, std::string_view stem, std::string_view
 constexpr std::string_view kTemporaryStem(kTemporaryPattern, sizeof(kTemporaryPattern) - 7);
 
 int RemoveStaleUniqueFiles(std::string_view folder, std::string_view stem, std::string_view extension,
-                           std::int64_t olderThanSeconds)
+                           std::int64_t olderThanSeconds, bool linksToo)
 {
     const std::string path(folder.empty() ? std::string_view(".") : folder);
     DIR* dir = ::opendir(path.c_str());
@@ -468,7 +498,8 @@ int RemoveStaleUniqueFiles(std::string_view folder, std::string_view stem, std::
             continue;
         }
         struct stat info {};
-        if (::fstatat(dirFd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(info.st_mode) ||
+        if (::fstatat(dirFd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0 ||
+            !(S_ISREG(info.st_mode) || (linksToo && S_ISLNK(info.st_mode))) ||
             now - info.st_mtime <= olderThanSeconds) {
             continue;
         }
@@ -489,13 +520,13 @@ bool IsProgramTemporaryName(std::string_view name)
 
 int RemoveStaleTemporaries(std::string_view folder, std::int64_t olderThanSeconds)
 {
-    return RemoveStaleUniqueFiles(folder, kTemporaryStem, {}, olderThanSeconds);
+    return RemoveStaleUniqueFiles(folder, kTemporaryStem, {}, olderThanSeconds, false);
 }
 
 int RemoveStaleScratchFiles(std::string_view folder, std::string_view stem, std::string_view extension,
                             std::int64_t olderThanSeconds)
 {
-    return RemoveStaleUniqueFiles(folder, stem, extension, olderThanSeconds);
+    return RemoveStaleUniqueFiles(folder, stem, extension, olderThanSeconds, true);
 }
 
 bool AppendToFile(std::string_view path, std::string_view bytes)

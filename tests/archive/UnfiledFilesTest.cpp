@@ -156,3 +156,44 @@ TEST_F(UnfiledFiles, CopyMoveAndDeleteFailuresAreLoggedOnceEachRun)
                            }));
     }
 }
+
+TEST_F(UnfiledFiles, OddNamesAreFiledAndCopiedNamesKeepTheirBytes)
+{
+    const fs::path copies = world.root() / "copies";
+    fs::create_directories(copies);
+    configure(
+        "Remit=\nAcks=\nLetters=\n",
+        TypeSection("Remit", {"ReportFormat=COPY", "FileNameMask=*.ERA", "CopyMethod=STANDARD",
+                              "StagingDirectory=%SERVER_DIR%\\mailbox", "DestinationDirectory=" + copies.string()}) +
+            TypeSection("Acks", {"ReportDesc=Acks", "ArchivePrefix=AK", "ReportFormat=ANSI_999", "FileNameMask=*.X12",
+                                 "StagingDirectory=%SERVER_DIR%\\mailbox"}) +
+            Letters());
+    const std::string longName = std::string(240, 'L') + ".TXT";
+    const Names letters = {"LINE\nFEED.TXT", "caf\xE9.TXT", longName};
+    for (const std::string& name : letters) {
+        world.stage(name, "Dear provider,\r\n", kJan31);
+    }
+    const Names acks = {"CARRIAGE\rRETURN.X12", std::string(245, 'A') + ".X12"};
+    for (std::size_t i = 0; i < acks.size(); ++i) {
+        world.stage(acks[i], test::Acknowledgment999("20240201", "0700", static_cast<int>(i) + 1));
+    }
+    const std::string oddCopy = "odd\xFF\n.ERA";
+    world.stage(oddCopy, "remittance");
+
+    ArchiveRunReport report;
+    ASSERT_TRUE(RunArchive(world.context(), report));
+    for (const UnfiledFile& file : report.unfiled) {
+        ADD_FAILURE() << file.path.toStdString() << ": " << file.reason.toStdString();
+    }
+    // The copy type leaves its file staged; everything else went.
+    EXPECT_EQ(FileNames(world.mailbox()), Names{oddCopy});
+    EXPECT_EQ(FileNames(copies), Names{oddCopy});
+    EXPECT_EQ(FileNames(world.archive() / "AB"), (Names{"AB240131.001", "AB240131.002", "AB240131.003"}));
+    EXPECT_EQ(FileNames(world.archive() / "AK"), (Names{"AK240201.001", "AK240201.002"}));
+    EXPECT_EQ(logged("ARCHIVE").size(), 5u);
+    EXPECT_EQ(logged("FAILED").size(), 0u);
+    // The links the library got the long and broken names through are gone.
+    for (const std::string& name : FileNames(world.install() / "private")) {
+        EXPECT_FALSE(name.starts_with("TALMRLNK-")) << name;
+    }
+}
