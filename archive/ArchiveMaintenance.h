@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace talmere {
@@ -61,6 +62,21 @@ struct ZipExtraction {
     std::uint64_t bytesUnpacked = 0;
 };
 
+// Who keeps note of the unpacking of a ZIP file, so that a run killed half way is completed by the next run
+// instead of unpacking the ZIP file a second time beside what the first run had already named.
+class ZipUnpackNotes {
+public:
+    virtual ~ZipUnpackNotes() = default;
+    // Before the first entry is written into the folder (under a temporary name). False: leave it packed.
+    virtual bool unpacking(const std::string& folder, const std::string& zipName) = 0;
+    // Every entry is complete under its temporary name (the path) and is about to take its name (the
+    // wanted name of the folder). False: give it up.
+    virtual bool naming(const std::string& folder, const std::string& zipName,
+                        const std::vector<std::pair<std::string, std::string>>& entries) = 0;
+    // The ZIP file is unpacked and gone, or given up and left as it was.
+    virtual void finished() = 0;
+};
+
 // Unpacks every ZIP file of a staging folder into the folder itself, each entry under its own name without
 // the folders stored in the archive, and removes the ZIP file. An entry never replaces a file: when its
 // name is taken (by a staged file, by the ZIP file itself, or by an entry of another stored folder) it gets
@@ -68,12 +84,13 @@ struct ZipExtraction {
 // (damaged, protected by a password, an entry that is a link or a device or whose name would lead out of
 // the folder, a write that fails, more than the limits allow) stays as it is, and nothing of it is left in
 // the folder. The bytes are counted while they are unpacked: the sizes a ZIP file states are not trusted.
-std::vector<ZipExtraction> ExtractStagedZipFiles(const QString& stagingFolder, const ZipUnpackLimits& limits = {});
+std::vector<ZipExtraction> ExtractStagedZipFiles(const QString& stagingFolder, const ZipUnpackLimits& limits = {},
+                                                 ZipUnpackNotes* notes = nullptr);
 
 // The same within the archive run, for one staging folder of a report type, with the limits of the
-// settings. A ZIP file over a limit gets a SKIPPED line in the archive log with the reason and a warning.
-// A folder that an earlier report type of the run also stages in was handled there and is left alone. The
-// ZIP files left staged over a limit, as logged.
+// settings, noted in the filing journal. A ZIP file over a limit gets a SKIPPED line in the archive log with the reason
+// and a warning. A folder that an earlier report type of the run also stages in was handled there and is left alone.
+// The ZIP files left staged over a limit, as logged.
 std::vector<UnfiledFile> ExtractStagedZipFiles(ApplicationContext& context, int typeIndex,
                                                const QString& stagingFolder);
 

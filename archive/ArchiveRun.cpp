@@ -244,7 +244,9 @@ ScanLists Scan(ApplicationContext& context, RunState& run, int index, const QStr
     for (const QString& mask : Masks(type.FileNameMask, custom)) {
         const std::string nativeMask = ToNativePath(mask);
         for (const platform::FolderEntry& entry : entries) {
-            if (entry.kind == platform::FileKind::Folder || !WildcardMatch(nativeMask, entry.name)) {
+            // The program's own temporary files (an entry of a ZIP file being unpacked) are no staged files.
+            if (entry.kind == platform::FileKind::Folder || platform::IsProgramTemporaryName(entry.name) ||
+                !WildcardMatch(nativeMask, entry.name)) {
                 continue;
             }
             const QString name = FromNativePath(entry.name);
@@ -357,7 +359,7 @@ void Route(ApplicationContext& context, RunState& run, int index, const QString&
             if (!identity) {
                 NoteNotFileable(context, run, index, source, platform::EntryKind(from));
             } else if (!run.journal.begin(
-                           {QStringLiteral("MOVE"), context.reportTypes[index].name, source, *identity, target})) {
+                           {QStringLiteral("MOVE"), context.reportTypes[index].name, source, *identity, target, {}})) {
                 failure = QStringLiteral("filing journal not writable");
             } else {
                 done = platform::MoveFile(from, to, !unique);
@@ -404,7 +406,7 @@ void DeleteStaged(ApplicationContext& context, RunState& run, int index, const Q
         if (!identity) {
             NoteNotFileable(context, run, index, path, platform::EntryKind(native));
         } else if (!run.journal.begin(
-                       {QStringLiteral("DELETE"), context.reportTypes[index].name, path, *identity, {}})) {
+                       {QStringLiteral("DELETE"), context.reportTypes[index].name, path, *identity, {}, {}})) {
             NoteFailed(context, run, index, path, QStringLiteral("filing journal not writable"));
         } else if (platform::RemoveRegularFile(native)) {
             platform::CrashPoint("delete-removed");
@@ -457,7 +459,7 @@ bool Archive(ApplicationContext& context, RunState& run, int index, const std::v
             const qint64 sequence = sequences.next(subfolder, base);
             target = subfolder + base + QLatin1Char('.') + FormatSequence(sequence);
             noted = run.journal.begin(
-                {QStringLiteral("ARCHIVE"), context.reportTypes[index].name, report.path, *identity, target});
+                {QStringLiteral("ARCHIVE"), context.reportTypes[index].name, report.path, *identity, target, {}});
             if (!noted) {
                 break;
             }

@@ -83,6 +83,9 @@ std::string FilingJournalText(const FilingStep& step)
     text += std::to_string(step.identity.device) + ' ' + std::to_string(step.identity.inode) + ' ' +
             std::to_string(step.identity.size) + ' ' + std::to_string(step.identity.modifiedNanoseconds) + '\n';
     text += Hex(ToNativePath(step.target)) + '\n';
+    for (const auto& [temporary, wanted] : step.entries) {
+        text += "ENTRY " + Hex(temporary) + ' ' + Hex(wanted) + '\n';
+    }
     text += kEnd;
     text += '\n';
     return text;
@@ -92,14 +95,28 @@ std::optional<FilingStep> ParseFilingJournal(std::string_view text)
 {
     const std::vector<std::string_view> lines = Lines(text);
     // The note ends in its own last line: one cut short lacks it.
-    if (lines.size() != 7 || lines[0] != kHeader || lines[6] != kEnd) {
+    if (lines.size() < 7 || lines[0] != kHeader || lines.back() != kEnd) {
         return std::nullopt;
     }
     FilingStep step;
     step.action = QString::fromLatin1(lines[1].data(), static_cast<qsizetype>(lines[1].size()));
     if (step.action != QLatin1String("ARCHIVE") && step.action != QLatin1String("MOVE") &&
-        step.action != QLatin1String("DELETE")) {
+        step.action != QLatin1String("DELETE") && step.action != QLatin1String("UNZIP")) {
         return std::nullopt;
+    }
+    for (std::size_t i = 6; i + 1 < lines.size(); ++i) {
+        std::string_view entry = lines[i];
+        constexpr std::string_view kEntry = "ENTRY ";
+        const std::size_t space = entry.find(' ', kEntry.size());
+        if (!entry.starts_with(kEntry) || space == std::string_view::npos) {
+            return std::nullopt;
+        }
+        const std::optional<std::string> temporary = FromHex(entry.substr(kEntry.size(), space - kEntry.size()));
+        const std::optional<std::string> wanted = FromHex(entry.substr(space + 1));
+        if (!temporary || !wanted || temporary->empty() || wanted->empty()) {
+            return std::nullopt;
+        }
+        step.entries.emplace_back(*temporary, *wanted);
     }
     const std::optional<std::string> type = FromHex(lines[2]);
     const std::optional<std::string> staged = FromHex(lines[3]);
@@ -170,7 +187,9 @@ void CompleteUnfinishedFiling(ApplicationContext& context)
         step = ParseFilingJournal(std::string_view(text.constData(), static_cast<std::size_t>(text.size())));
         file.close();
     }
-    if (step) {
+    if (step && step->action == QLatin1String("UNZIP")) {
+        CompleteUnpacking(*step);
+    } else if (step) {
         const std::string staged = ToNativePath(step->staged);
         const std::string target = ToNativePath(step->target);
         const bool targetThere = !target.empty() && platform::EntryKind(target) == platform::FileKind::Regular;

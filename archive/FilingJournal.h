@@ -12,19 +12,25 @@
 #include <QString>
 
 #include <optional>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace talmere {
 
 inline const QString kFilingJournalFileName = QStringLiteral("TALMERE-FILING.JNL");
 
 // One staged file's filing: the action of its archive log line (ARCHIVE, MOVE or DELETE), its report type,
-// the staged file as it was when the filing began, and where it goes (empty for DELETE).
+// the staged file as it was when the filing began, and where it goes (empty for DELETE). The unpacking of a
+// staged ZIP file is action UNZIP, with the ZIP file as the staged file, its folder as the target and, once
+// every entry is written, the entries' temporary paths and wanted names.
 struct FilingStep {
     QString action;
     QString reportType;
     QString staged;
     platform::FileIdentity identity;
     QString target;
+    std::vector<std::pair<std::string, std::string>> entries;
 };
 
 // The journal file's text of a step, and the step of a text; nothing for a text cut short or damaged.
@@ -54,5 +60,10 @@ private:
 // go, and the log gets the line the step lacks. Then the note goes. Nothing when no step is noted; a note cut
 // short (the run was killed while writing it, before anything else) just goes.
 void CompleteUnfinishedFiling(ApplicationContext& context);
+
+// The same for an unpacking: when every entry was written and the ZIP file is still the one that was being
+// unpacked, the entries not yet named take their names and the ZIP file goes; the program's temporary files
+// of the folder go in any case.
+void CompleteUnpacking(const FilingStep& step);
 
 } // namespace talmere

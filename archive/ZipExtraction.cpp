@@ -1,9 +1,11 @@
 #include "archive/ArchiveLog.h"
 #include "archive/ArchiveMaintenance.h"
+#include "archive/FilingJournal.h"
 #include "core/AnsiText.h"
 #include "core/Folders.h"
 #include "platform/FileSystem.h"
 #include "platform/FileTransfer.h"
+#include "platform/Process.h"
 #include "platform/SystemInfo.h"
 
 #include <zip.h>
@@ -11,6 +13,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
+#include <limits>
 #include <map>
 #include <memory>
 #include <optional>
@@ -162,8 +165,19 @@ constexpr int kMaxNameTries = 1000000;
 // files it already named are removed again, so that the ZIP file stays the one copy of its content and a
 // later run does not unpack it beside a first half.
 bool CommitEntries(const std::vector<PlannedEntry>& planned, std::vector<platform::PendingFile>& files,
-                   const std::string& folder, const std::string& zipPath)
+                   const std::string& folder, const std::string& zipName, ZipUnpackNotes* notes)
 {
+    const std::string zipPath = folder + zipName;
+    if (notes != nullptr) {
+        std::vector<std::pair<std::string, std::string>> entries;
+        for (std::size_t i = 0; i < planned.size(); ++i) {
+            entries.emplace_back(files[i].temporaryPath(), planned[i].name);
+        }
+        if (!notes->naming(folder, zipName, entries)) {
+            return false;
+        }
+        platform::CrashPoint("unzip-noted");
+    }
     std::vector<std::string> committed;
     const auto undo = [&] {
         for (const std::string& path : committed) {
@@ -183,6 +197,7 @@ bool CommitEntries(const std::vector<PlannedEntry>& planned, std::vector<platfor
             if (files[i].commitNew(target, existed)) {
                 committed.push_back(target);
                 named = true;
+                platform::CrashPoint("unzip-named");
             } else if (!existed) {
                 return undo();
             }
@@ -207,7 +222,8 @@ std::uint64_t FileSize(const std::string& path)
 // Every entry is unpacked under a temporary name first; only when all of them are complete do they take
 // their names and the ZIP file goes, so that a ZIP file that fails half way leaves nothing behind and is
 // not unpacked twice.
-ZipExtraction ExtractZipFile(const std::string& folder, const std::string& zipName, const ZipUnpackLimits& limits)
+ZipExtraction ExtractZipFile(const std::string& folder, const std::string& zipName, const ZipUnpackLimits& limits,
+                             ZipUnpackNotes* notes)
 {
     ZipExtraction result;
     result.name = zipName;
@@ -266,9 +282,13 @@ ZipExtraction ExtractZipFile(const std::string& folder, const std::string& zipNa
         }
         planned.push_back(std::move(entry));
     }
+    if (notes != nullptr && !notes->unpacking(folder, zipName)) {
+        return result;
+    }
     std::vector<platform::PendingFile> files(planned.size());
     for (std::size_t i = 0; i < planned.size(); ++i) {
         const ZipOutcome outcome = Unpack(archive.get(), planned[i], folder, files[i], budget);
+        platform::CrashPoint("unzip-written");
         result.bytesUnpacked = budget.total;
         if (outcome != ZipOutcome::Unpacked) {
             // The pending files go with their temporary names.
@@ -277,11 +297,76 @@ ZipExtraction ExtractZipFile(const std::string& folder, const std::string& zipNa
         }
     }
     archive.reset();
-    if (CommitEntries(planned, files, folder, zipPath)) {
+    if (CommitEntries(planned, files, folder, zipName, notes)) {
         result.outcome = ZipOutcome::Unpacked;
     }
     return result;
 }
+
+// The notes of the archive run: its filing journal.
+class JournalZipNotes final : public ZipUnpackNotes {
+public:
+    explicit JournalZipNotes(const ApplicationContext& context) : m_journal(context) {}
+
+    bool unpacking(const std::string& folder, const std::string& zipName) override { return note(folder, zipName, {}); }
+    bool naming(const std::string& folder, const std::string& zipName,
+                const std::vector<std::pair<std::string, std::string>>& entries) override
+    {
+        return note(folder, zipName, entries);
+    }
+    void finished() override { m_journal.end(); }
+
+private:
+    bool note(const std::string& folder, const std::string& zipName,
+              const std::vector<std::pair<std::string, std::string>>& entries)
+    {
+        const std::optional<platform::FileIdentity> identity = platform::IdentityOf(folder + zipName);
+        if (!identity) {
+            return false;
+        }
+        FilingStep step{
+            QStringLiteral("UNZIP"), {}, FromNativePath(folder + zipName), *identity, FromNativePath(folder), {}};
+        step.entries = entries;
+        return m_journal.begin(step);
+    }
+
+    FilingJournal m_journal;
+};
+
+} // namespace
+
+void CompleteUnpacking(const FilingStep& step)
+{
+    const std::string zipPath = ToNativePath(step.staged);
+    const std::string folder = ToNativePath(step.target);
+    if (!step.entries.empty() && platform::IdentityOf(zipPath) == step.identity) {
+        // Every entry was complete: the ones still under their temporary names take theirs, and the ZIP file
+        // goes, as the killed run would have done.
+        bool allNamed = true;
+        for (const auto& [temporary, wanted] : step.entries) {
+            if (platform::EntryKind(temporary) != platform::FileKind::Regular) {
+                continue;
+            }
+            bool named = false;
+            for (int n = 1; n <= kMaxNameTries && !named; ++n) {
+                const std::string target = folder + CandidateName(wanted, n);
+                if (platform::EntryKind(target) == platform::FileKind::Unknown) {
+                    named = platform::MoveFile(temporary, target, false);
+                }
+            }
+            allNamed = allNamed && named;
+        }
+        if (allNamed) {
+            platform::RemoveRegularFile(zipPath);
+        }
+    }
+    // Entries still unnamed now were written before the note of their names: the ZIP file stays whole, and
+    // is unpacked again. Under the archive and run locks, the program's temporary files of the folder are
+    // those of the killed run.
+    platform::RemoveStaleTemporaries(folder, std::numeric_limits<std::int64_t>::min());
+}
+
+namespace {
 
 // Whether the archive run has already handled the folder for a report type before this one: several types
 // often stage in one mailbox, and a ZIP file over a limit is tried and reported once a run.
@@ -346,7 +431,8 @@ ZipUnpackLimits ZipUnpackLimitsOf(const ProgramSettings& settings)
     return limits;
 }
 
-std::vector<ZipExtraction> ExtractStagedZipFiles(const QString& stagingFolder, const ZipUnpackLimits& limits)
+std::vector<ZipExtraction> ExtractStagedZipFiles(const QString& stagingFolder, const ZipUnpackLimits& limits,
+                                                 ZipUnpackNotes* notes)
 {
     const std::string folder = ToNativePath(WithFinalSeparator(stagingFolder));
     std::vector<ZipExtraction> results;
@@ -357,10 +443,13 @@ std::vector<ZipExtraction> ExtractStagedZipFiles(const QString& stagingFolder, c
             continue;
         }
         try {
-            results.push_back(ExtractZipFile(folder, entry.name, limits));
+            results.push_back(ExtractZipFile(folder, entry.name, limits, notes));
         } catch (...) {
             // The ZIP file stays and is scanned like any other staged file.
             results.push_back({entry.name, ZipOutcome::NotUnpacked, 0});
+        }
+        if (notes != nullptr) {
+            notes->finished();
         }
     }
     return results;
@@ -376,7 +465,8 @@ std::vector<UnfiledFile> ExtractStagedZipFiles(ApplicationContext& context, int 
     const QString reportType = typeIndex >= 0 && typeIndex < static_cast<int>(context.reportTypes.size())
                                    ? context.reportTypes[typeIndex].name
                                    : QString();
-    for (const ZipExtraction& extraction : ExtractStagedZipFiles(folder, ZipUnpackLimitsOf(context.settings))) {
+    JournalZipNotes notes(context);
+    for (const ZipExtraction& extraction : ExtractStagedZipFiles(folder, ZipUnpackLimitsOf(context.settings), &notes)) {
         // A ZIP file that could not be unpacked otherwise stays and is scanned like any other staged file:
         // it may be a report after all.
         if (extraction.outcome == ZipOutcome::Unpacked || extraction.outcome == ZipOutcome::NotUnpacked) {

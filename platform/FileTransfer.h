@@ -141,6 +141,8 @@ public:
     // set when the name was taken.
     bool commitNew(std::string_view target, bool& existed);
     void discard();
+    // The temporary name while the file has not got its real one; empty otherwise.
+    const std::string& temporaryPath() const { return m_temporary; }
 
 private:
     int m_fd = -1;

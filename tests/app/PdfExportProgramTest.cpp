@@ -3,6 +3,7 @@
 
 #include "tests/support/ArchiveTestSupport.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/PdfReading.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -21,14 +22,6 @@ struct Finished {
     int exitCode = -1;
     QString errors;
 };
-
-QString RunTool(const QString& program, const QStringList& arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    process.waitForFinished(30000);
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
 
 class PdfExportProgram : public ::testing::Test {
 protected:
@@ -68,17 +61,7 @@ protected:
         finished.errors = child.standardError();
         return finished;
     }
-    std::map<QString, QString> pdfInfo() const
-    {
-        std::map<QString, QString> info;
-        for (const QString& line : RunTool("pdfinfo", {Q(pdf())}).split('\n')) {
-            const qsizetype colon = line.indexOf(':');
-            if (colon > 0) {
-                info[line.left(colon)] = line.mid(colon + 1).trimmed();
-            }
-        }
-        return info;
-    }
+    std::map<QString, QString> pdfInfo() const { return test::PdfInfo(Q(pdf())); }
     fs::path pdf() const { return world.root() / "out.pdf"; }
     fs::path reportText() const { return world.install() / "private" / "TALMRTMP.TXT"; }
 
@@ -104,7 +87,7 @@ TEST_F(PdfExportProgram, WritesThePdfBesideARunningInstanceWithoutTouchingItsRep
     const int pages = info.count("Pages") ? info.at("Pages").toInt() : 0;
     EXPECT_GT(pages, 1);
     EXPECT_TRUE(info.count("Page size") && info.at("Page size").startsWith("612 x 792 pts"));
-    const QString text = RunTool("pdftotext", {"-layout", Q(pdf()), "-"});
+    const QString text = test::PdfText(Q(pdf()));
     EXPECT_TRUE(text.contains("02/29/2024 09:30")) << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("Page 1 of %1").arg(pages))) << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("Page %1 of %1").arg(pages))) << text.toStdString();

@@ -4,6 +4,7 @@
 #include "archive/ArchiveMaintenance.h"
 #include "archive/ArchiveRun.h"
 #include "tests/support/ArchiveTestSupport.h"
+#include "tests/support/ZipTestSupport.h"
 
 #include <zip.h>
 
@@ -24,39 +25,19 @@ namespace {
 
 using Names = std::vector<std::string>;
 
-struct ZipEntry {
-    std::string name;
-    std::string data;
-    mode_t unixMode = 0; // 0: a plain entry without Unix attributes
-};
+using test::ZipEntry;
 
-// Writes a ZIP file with libzip; entries dated 10 January 2024, 11:30.
+// Writes a ZIP file whose entries are dated 10 January 2024, 11:30.
 void WriteZip(const fs::path& path, const std::vector<ZipEntry>& entries, const char* password = nullptr)
 {
-    int error = 0;
-    zip_t* archive = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
-    ASSERT_NE(archive, nullptr);
-    for (const ZipEntry& entry : entries) {
-        zip_source_t* source = zip_source_buffer(archive, entry.data.data(), entry.data.size(), 0);
-        const zip_int64_t index = zip_file_add(archive, entry.name.c_str(), source, ZIP_FL_ENC_RAW);
-        ASSERT_GE(index, 0) << zip_strerror(archive);
-        std::tm tm{};
-        tm.tm_year = 124;
-        tm.tm_mon = 0;
-        tm.tm_mday = 10;
-        tm.tm_hour = 11;
-        tm.tm_min = 30;
-        tm.tm_isdst = -1;
-        zip_file_set_mtime(archive, static_cast<zip_uint64_t>(index), std::mktime(&tm), 0);
-        if (entry.unixMode != 0) {
-            zip_file_set_external_attributes(archive, static_cast<zip_uint64_t>(index), 0, ZIP_OPSYS_UNIX,
-                                             static_cast<zip_uint32_t>(entry.unixMode) << 16);
-        }
-        if (password != nullptr) {
-            ASSERT_EQ(zip_file_set_encryption(archive, static_cast<zip_uint64_t>(index), ZIP_EM_AES_256, password), 0);
-        }
-    }
-    ASSERT_EQ(zip_close(archive), 0);
+    std::tm tm{};
+    tm.tm_year = 124;
+    tm.tm_mon = 0;
+    tm.tm_mday = 10;
+    tm.tm_hour = 11;
+    tm.tm_min = 30;
+    tm.tm_isdst = -1;
+    test::WriteZip(path, entries, password, std::mktime(&tm));
 }
 
 } // namespace

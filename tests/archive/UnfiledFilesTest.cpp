@@ -3,10 +3,16 @@
 // ones, mounted for the test (which needs root; CI runs as root).
 
 #include "archive/ArchiveRun.h"
+#include "archive/FilingJournal.h"
 #include "tests/support/ArchiveTestSupport.h"
 #include "tests/support/SmallFileSystem.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <set>
 
 using namespace talmere;
 using test::FileNames;
@@ -196,4 +202,59 @@ TEST_F(UnfiledFiles, OddNamesAreFiledAndCopiedNamesKeepTheirBytes)
     for (const std::string& name : FileNames(world.install() / "private")) {
         EXPECT_FALSE(name.starts_with("TALMRLNK-")) << name;
     }
+}
+
+TEST(UnfiledFilesOnAFullVolume, AnArchiveVolumeFullAtAnySizeLosesNothingAndDuplicatesNothing)
+{
+    // The whole report archive (subfolder, log and filing journal) on a small volume, filled up at a
+    // different point by each size: every staged file ends up either still staged or archived once, whole.
+    int sizesTried = 0;
+    int filesLeftStaged = 0;
+    int lost = 0;
+    int duplicated = 0;
+    for (int kilobytes = 8; kilobytes <= 120; kilobytes += 8) {
+        SCOPED_TRACE(kilobytes);
+        test::ArchiveWorld world;
+        TALMERE_MOUNT_SMALL_FILE_SYSTEM(volume, world.archive(), (std::to_string(kilobytes) + "k").c_str());
+        world.writeConfiguration("[Report Types]\nLetters=\n" + Letters());
+        ASSERT_TRUE(world.load()) << world.prompts().errors().join("\n").toStdString();
+        std::map<std::string, std::string> staged;
+        for (int i = 0; i < 20; ++i) {
+            const std::string name = "L" + std::to_string(i) + ".TXT";
+            staged[name] = "Letter " + std::to_string(i) + "\r\n" + std::string(3000 + i * 97, 'x') + "\r\n";
+            world.stage(name, staged[name], kJan31);
+        }
+
+        ArchiveRunReport report;
+        ASSERT_TRUE(RunArchive(world.context(), report));
+
+        std::multiset<std::string> archived;
+        if (fs::is_directory(world.archive() / "AB")) {
+            for (const std::string& name : FileNames(world.archive() / "AB")) {
+                EXPECT_FALSE(name.starts_with(".talmere-")) << name;
+                archived.insert(test::ReadFile(world.archive() / "AB" / name));
+            }
+        }
+        const Names left = FileNames(world.mailbox());
+        for (const auto& [name, content] : staged) {
+            const bool stillStaged = std::find(left.begin(), left.end(), name) != left.end();
+            const std::size_t copies = archived.count(content) + (stillStaged ? 1u : 0u);
+            EXPECT_EQ(copies, 1u) << name;
+            lost += copies == 0 ? 1 : 0;
+            duplicated += copies > 1 ? static_cast<int>(copies - 1) : 0;
+            if (stillStaged) {
+                EXPECT_EQ(test::ReadFile(world.mailbox() / name), content) << name;
+            }
+        }
+        EXPECT_EQ(report.unfiled.size(), left.size());
+        EXPECT_FALSE(fs::exists(world.archive() / kFilingJournalFileName.toStdString()));
+        // Whatever the log could take, it took whole lines.
+        for (const Names& line : test::ArchiveLogLines(world.archive())) {
+            EXPECT_EQ(line.size(), 5u);
+        }
+        ++sizesTried;
+        filesLeftStaged += static_cast<int>(left.size());
+    }
+    std::printf("[ figures  ] %d volume sizes, 20 files each: %d left staged with a reason, %d lost, %d duplicated\n",
+                sizesTried, filesLeftStaged, lost, duplicated);
 }

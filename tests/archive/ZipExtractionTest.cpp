@@ -6,6 +6,7 @@
 #include "archive/ArchiveRun.h"
 #include "core/ProgramSettings.h"
 #include "tests/support/ArchiveTestSupport.h"
+#include "tests/support/ZipTestSupport.h"
 
 #include <zip.h>
 
@@ -24,25 +25,8 @@ namespace {
 
 using Names = std::vector<std::string>;
 
-struct Entry {
-    std::string name;
-    std::string data;
-    zip_int32_t method = ZIP_CM_DEFLATE;
-};
-
-void WriteZip(const fs::path& path, const std::vector<Entry>& entries)
-{
-    int error = 0;
-    zip_t* archive = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
-    ASSERT_NE(archive, nullptr);
-    for (const Entry& entry : entries) {
-        zip_source_t* source = zip_source_buffer(archive, entry.data.data(), entry.data.size(), 0);
-        const zip_int64_t index = zip_file_add(archive, entry.name.c_str(), source, ZIP_FL_ENC_RAW);
-        ASSERT_GE(index, 0) << zip_strerror(archive);
-        ASSERT_EQ(zip_set_file_compression(archive, static_cast<zip_uint64_t>(index), entry.method, 9), 0);
-    }
-    ASSERT_EQ(zip_close(archive), 0);
-}
+using Entry = test::ZipEntry;
+using test::WriteZip;
 
 std::uint32_t Read32(const std::string& bytes, std::size_t at)
 {
@@ -226,7 +210,7 @@ TEST(ZipLimits, TheDefaultsStopARatioBombEarly)
     // Other methods pack runs far better than deflate.
     if (zip_compression_method_supported(ZIP_CM_BZIP2, 1) != 0) {
         test::TempFolder bzip;
-        WriteZip(bzip / "BZ.ZIP", {{"ZEROS.TXT", kZeros, ZIP_CM_BZIP2}});
+        WriteZip(bzip / "BZ.ZIP", {{"ZEROS.TXT", kZeros, 0, ZIP_CM_BZIP2}});
         UnderstateSizes(bzip / "BZ.ZIP");
         const std::vector<ZipExtraction> results = Extract(bzip.path());
         EXPECT_EQ(results[0].outcome, ZipOutcome::OverRatio);

@@ -6,6 +6,7 @@
 #include "gui/TFrmReportPreview.h"
 #include "session/ReportListCommands.h"
 #include "tests/support/ArchiveTestSupport.h"
+#include "tests/support/PdfReading.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -38,27 +39,13 @@ std::string FivePageLetter()
     return text;
 }
 
-// pdfinfo's "Pages:" and pdftotext's text of a PDF file.
+// pdfinfo's page count of a PDF file.
 int PdfPages(const QString& path)
 {
-    QProcess info;
-    info.start(QStringLiteral("pdfinfo"), {path});
-    info.waitForFinished(30000);
-    for (const QString& line : QString::fromUtf8(info.readAllStandardOutput()).split(QLatin1Char('\n'))) {
-        if (line.startsWith(QStringLiteral("Pages:"))) {
-            return line.mid(6).trimmed().toInt();
-        }
-    }
-    return -1;
+    return test::PdfInfo(path)[QStringLiteral("Pages")].toInt();
 }
 
-QString PdfText(const QString& path)
-{
-    QProcess text;
-    text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
-    text.waitForFinished(30000);
-    return QString::fromUtf8(text.readAllStandardOutput());
-}
+using test::PdfText;
 
 class ReportViewing : public ::testing::Test {
 protected:

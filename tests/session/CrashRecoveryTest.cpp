@@ -6,6 +6,7 @@
 #include "archive/FilingJournal.h"
 #include "tests/support/ArchiveTestSupport.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/ZipTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -39,7 +40,8 @@ protected:
                         "[General]\nServerDirectory=" + server().string() + "/\nInstallDirectory=" +
                             (desk / "install").string() + "/\nDataDirectory=" + (desk / "data").string() + "/\n");
         test::WriteFile(server() / "TALMERE.INI",
-                        "[General]\nReportArchiveDirectory=archive\n[Report Types]\nAcks=\nMoved=\nJunk=\n" +
+                        "[General]\nReportArchiveDirectory=archive\nPerformStagedFileUnZIP=1\n"
+                        "[Report Types]\nAcks=\nMoved=\nJunk=\n" +
                             TypeSection("Acks", {"ReportFormat=ANSI_999", "ReportDesc=Acknowledgments",
                                                  "ArchivePrefix=AK", "StagingDirectory=%SERVER_DIR%\\mailbox",
                                                  "FileNameMask=*.X12", "ArchiveDays=-1"}) +
@@ -132,7 +134,7 @@ TEST(FilingJournalText, ReadsBackWhatItWroteAndRefusesWhatWasCutShort)
 {
     FilingStep step{QStringLiteral("ARCHIVE"), QStringLiteral("Acks\tÄ"), QStringLiteral("/srv/mail box/A\nB.X12"),
                     platform::FileIdentity{2049, 123456789, 4096, 1700000000123456789},
-                    QStringLiteral("/srv/AK/x.001")};
+                    QStringLiteral("/srv/AK/x.001"), {{"/srv/mail box/.talmere-abc123", "E\nF.X12"}}};
     const std::string text = FilingJournalText(step);
     const std::optional<FilingStep> back = ParseFilingJournal(text);
     ASSERT_TRUE(back);
@@ -141,6 +143,7 @@ TEST(FilingJournalText, ReadsBackWhatItWroteAndRefusesWhatWasCutShort)
     EXPECT_EQ(back->staged, step.staged);
     EXPECT_EQ(back->target, step.target);
     EXPECT_EQ(back->identity, step.identity);
+    EXPECT_EQ(back->entries, step.entries);
     // Every shorter piece is a note cut short by a kill.
     for (std::size_t length = 0; length < text.size(); ++length) {
         EXPECT_FALSE(ParseFilingJournal(std::string_view(text).substr(0, length))) << length;
@@ -240,4 +243,36 @@ TEST_F(CrashRecovery, HundredsOfStagedFilesSurviveRepeatedKillsAndAreFiledExactl
     std::printf("[ figures  ] %d runs, %d killed, %d files, %zu archived, %zu lost, %zu duplicated, %zu left over\n",
                 tries + 2, killed, kFiles + 1, archived.size(), lost, archived.size() - (contents.size() - lost),
                 leftovers().size());
+}
+
+TEST_F(CrashRecovery, AZipFileKilledWhileUnpackedIsUnpackedOnceAndEveryEntryFiledOnce)
+{
+    // Each crash point of the unpacking, and the first and the later entries where there are several.
+    const std::vector<QString> points = {QStringLiteral("unzip-written:1"), QStringLiteral("unzip-written:3"),
+                                         QStringLiteral("unzip-noted:1"), QStringLiteral("unzip-named:1"),
+                                         QStringLiteral("unzip-named:2")};
+    for (const QString& point : points) {
+        SCOPED_TRACE(point.toStdString());
+        fs::remove_all(archive());
+        fs::remove_all(mailbox());
+        fs::create_directories(mailbox());
+        // A staged file of the name one entry has, too: that entry takes a free name.
+        test::WriteFile(mailbox() / "ACK1.X12", test::Acknowledgment999("20240211", "0700", 1));
+        std::vector<test::ZipEntry> entries;
+        std::multiset<std::string> contents = {test::ReadFile(mailbox() / "ACK1.X12")};
+        for (int i = 2; i <= 4; ++i) {
+            const std::string content = test::Acknowledgment999("202402" + std::to_string(10 + i), "0700", i);
+            entries.push_back({"batch/ACK" + std::to_string(i == 2 ? 1 : i) + ".X12", content});
+            contents.insert(content);
+        }
+        test::WriteZip(mailbox() / "BATCH.ZIP", entries);
+
+        EXPECT_EQ(run(point), -1);
+        EXPECT_EQ(run(), 0);
+
+        EXPECT_EQ(FileNames(mailbox()), Names{});
+        EXPECT_TRUE(archivedContents() == contents) << archivedContents().size() << " archived";
+        EXPECT_EQ(logged()["ARCHIVE"].size(), 4u);
+        EXPECT_EQ(leftovers(), Names{});
+    }
 }

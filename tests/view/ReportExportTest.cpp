@@ -6,6 +6,7 @@
 #include "view/ReportPrinting.h"
 
 #include "tests/support/ArchiveTestSupport.h"
+#include "tests/support/PdfReading.h"
 
 #include <QDir>
 #include <QProcess>
@@ -26,27 +27,16 @@ QString Parse(const QStringList& arguments)
     return request ? QStringLiteral("parsed") : error;
 }
 
-QString RunTool(const QString& program, const QStringList& arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    process.waitForFinished(30000);
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
 QString PdfText(const fs::path& pdf)
 {
-    return RunTool(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), Q(pdf), QStringLiteral("-")});
+    return test::PdfText(Q(pdf));
 }
 
 QString PdfInfoLine(const fs::path& pdf, const QString& key)
 {
-    for (const QString& line : RunTool(QStringLiteral("pdfinfo"), {Q(pdf)}).split('\n')) {
-        if (line.startsWith(key + QLatin1Char(':'))) {
-            return line.mid(key.size() + 1).trimmed();
-        }
-    }
-    return {};
+    const std::map<QString, QString> info = test::PdfInfo(Q(pdf));
+    const auto found = info.find(key);
+    return found == info.end() ? QString() : found->second;
 }
 
 } // namespace

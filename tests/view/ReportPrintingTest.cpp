@@ -4,6 +4,7 @@
 
 #include "view/ReportPrinting.h"
 
+#include "tests/support/PdfReading.h"
 #include "tests/support/TestSupport.h"
 #include "tests/view/CupsScheduler.h"
 #include "tests/view/FakeReportPages.h"
@@ -35,38 +36,14 @@ QString Q(const fs::path& path)
     return QString::fromStdString(path.string());
 }
 
-// A tool's standard output; empty when it failed.
-QString Run(const QString& program, const QStringList& arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
-        return {};
-    }
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
 std::map<QString, QString> PdfInfo(const fs::path& pdf)
 {
-    std::map<QString, QString> info;
-    for (const QString& line : Run(QStringLiteral("pdfinfo"), {Q(pdf)}).split('\n')) {
-        const qsizetype colon = line.indexOf(':');
-        if (colon > 0) {
-            info[line.left(colon)] = line.mid(colon + 1).trimmed();
-        }
-    }
-    return info;
+    return test::PdfInfo(Q(pdf));
 }
 
-// The text of each page; pdftotext ends every page with a form feed.
 QStringList PdfPages(const fs::path& pdf)
 {
-    QStringList pages = Run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), Q(pdf), QStringLiteral("-")})
-                            .split(QLatin1Char('\f'));
-    if (!pages.isEmpty() && pages.last().trimmed().isEmpty()) {
-        pages.removeLast();
-    }
-    return pages;
+    return test::PdfPageTexts(Q(pdf));
 }
 
 // The "Page N of 5" line of each page, in order.
@@ -83,9 +60,9 @@ QStringList PageLines(const fs::path& pdf)
 // How far below the top of the first page, in points, the word "Page" ends.
 double PageWordBottom(const fs::path& pdf)
 {
-    const QString boxes =
-        Run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), QStringLiteral("-f"), QStringLiteral("1"),
-                                          QStringLiteral("-l"), QStringLiteral("1"), Q(pdf), QStringLiteral("-")});
+    const QString boxes = test::RunTool(QStringLiteral("pdftotext"),
+                                        {QStringLiteral("-bbox"), QStringLiteral("-f"), QStringLiteral("1"),
+                                         QStringLiteral("-l"), QStringLiteral("1"), Q(pdf), QStringLiteral("-")});
     static const QRegularExpression word(QStringLiteral("yMax=\"([0-9.]+)\">Page<"));
     const QRegularExpressionMatch match = word.match(boxes);
     return match.hasMatch() ? match.captured(1).toDouble() : -1;
