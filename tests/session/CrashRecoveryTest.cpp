@@ -6,6 +6,7 @@
 #include "archive/FilingJournal.h"
 #include "tests/support/ArchiveTestSupport.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/Workstation.h"
 #include "tests/support/ZipTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -30,15 +31,6 @@ protected:
     {
         fs::create_directories(mailbox());
         fs::create_directories(root / "moved");
-        const fs::path desk = root / "desk";
-        fs::create_directories(desk / "config" / "Brennwick");
-        fs::create_directories(desk / "runtime");
-        fs::permissions(desk / "runtime", fs::perms::owner_all);
-        fs::create_directories(desk / "install");
-        fs::create_directories(desk / "data");
-        test::WriteFile(desk / "config" / "Brennwick" / "Qorva32.conf",
-                        "[General]\nServerDirectory=" + server().string() + "/\nInstallDirectory=" +
-                            (desk / "install").string() + "/\nDataDirectory=" + (desk / "data").string() + "/\n");
         test::WriteFile(server() / "TALMERE.INI",
                         "[General]\nReportArchiveDirectory=archive\nPerformStagedFileUnZIP=1\n"
                         "[Report Types]\nAcks=\nMoved=\nJunk=\n" +
@@ -59,17 +51,17 @@ protected:
     // A silent run; killed at the crash point when one is given. The exit code, -1 when it was killed.
     int run(const QString& crashAt = {}, int killAfterMilliseconds = -1)
     {
-        QProcessEnvironment environment = test::ChildProcessEnvironment(root / "desk");
+        QProcessEnvironment environment = desk.environment();
         if (!crashAt.isEmpty()) {
             environment.insert(QStringLiteral("TALMERE_CRASH_AT"), crashAt);
         }
-        test::ChildProcess process(TALMERE_PROGRAM, {QStringLiteral("/TAMSEN"), QStringLiteral("/SILENTARCHIVE")},
-                                   environment);
+        const auto process = desk.start(QStringLiteral(TALMERE_PROGRAM),
+                                        {QStringLiteral("/TAMSEN"), QStringLiteral("/SILENTARCHIVE")}, environment);
         if (killAfterMilliseconds >= 0) {
             QThread::msleep(static_cast<unsigned long>(killAfterMilliseconds));
-            process.kill();
+            process->kill();
         }
-        return process.waitForExit(60000);
+        return process->waitForExit(60000);
     }
 
     // Staged 999 files, each of its own content; their names.
@@ -126,6 +118,7 @@ protected:
     }
 
     test::TempFolder root;
+    const test::Workstation desk{root / "desk", root / "server"};
 };
 
 } // namespace

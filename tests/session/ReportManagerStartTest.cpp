@@ -5,6 +5,7 @@
 #include "core/UserAccess.h"
 #include "tests/support/ArchiveTestSupport.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/Workstation.h"
 
 #include <QDateTime>
 
@@ -86,30 +87,7 @@ TEST(ReportManagerStart, AStartWithoutListedTypesOrWithAFailingWindowEnds)
 
 namespace {
 
-// A workstation that shares the server folder: its own settings home (with the product's folders
-// registered), runtime folder and install folder.
-class Workstation {
-public:
-    Workstation(const fs::path& root, const fs::path& server) : m_root(root)
-    {
-        fs::create_directories(root / "config" / "Brennwick");
-        fs::create_directories(root / "runtime");
-        fs::permissions(root / "runtime", fs::perms::owner_all);
-        fs::create_directories(root / "install");
-        fs::create_directories(root / "data");
-        test::WriteFile(root / "config" / "Brennwick" / "Qorva32.conf",
-                        "[General]\nServerDirectory=" + server.string() + "/\nInstallDirectory=" +
-                            (root / "install").string() + "/\nDataDirectory=" + (root / "data").string() + "/\n");
-    }
-    QProcessEnvironment environment() const { return test::ChildProcessEnvironment(m_root); }
-    std::unique_ptr<test::ChildProcess> start(const QStringList& arguments) const
-    {
-        return std::make_unique<test::ChildProcess>(TALMERE_PROGRAM, arguments, environment());
-    }
-
-private:
-    fs::path m_root;
-};
+using test::Workstation;
 
 class Program : public ::testing::Test {
 protected:
