@@ -436,7 +436,9 @@ bool Archive(ApplicationContext& context, RunState& run, int index, const std::v
         ++done;
         const LibraryPath& library = run.libraryPath(context, report.path);
         if (library.path().isEmpty() || !PerformPreArchiveTasks(context, index, library.folder(), library.name())) {
-            NoteFailed(context, run, index, report.path, QStringLiteral("report library's pre-archive tasks failed"));
+            NoteFailed(context, run, index, report.path,
+                       library.path().isEmpty() ? library.failure()
+                                                : QStringLiteral("report library's pre-archive tasks failed"));
             continue;
         }
         const DateTimeParts date = DecodeDateTime(report.entry.ReportDateTime);
