@@ -324,8 +324,8 @@ private:
         if (!identity) {
             return false;
         }
-        FilingStep step{
-            QStringLiteral("UNZIP"), {}, FromNativePath(folder + zipName), *identity, FromNativePath(folder), {}};
+        FilingStep step{QStringLiteral("UNZIP"), {}, FromNativePath(folder + zipName), *identity,
+                        FromNativePath(folder),  {}};
         step.entries = entries;
         return m_journal.begin(step);
     }
