@@ -1,12 +1,16 @@
 #include "client/ReportLibraryClient.h"
 
 #include "platform/DynamicLibrary.h"
+#include "platform/SystemInfo.h"
 
 namespace talmere {
 
 std::vector<std::string> DefaultReportLibraryCandidates()
 {
-    return {kReportLibraryName, kReportLibraryFallbackPath};
+    // An installed program finds the library in its private library folder, which the build names relative
+    // to the program's folder (bin/../lib/<arch>/talmere), so that the installation can live anywhere.
+    return {kReportLibraryName, platform::ExecutableFolder() + TALMERE_LIBRARY_FROM_PROGRAM + "/" + kReportLibraryName,
+            kReportLibraryFallbackPath};
 }
 
 ReportLibraryCall CallReportLibrary(const char* exportName, TReportViewerRequest& request, bool wantMessage,

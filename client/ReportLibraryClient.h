@@ -27,7 +27,7 @@ struct ReportLibraryCall {
 };
 
 // Where the library is looked for, in order: the plain name (the system's search, which starts beside the
-// executable), then the folder below the current one.
+// executable), the installed program's private library folder, then the folder below the current one.
 std::vector<std::string> DefaultReportLibraryCandidates();
 
 // Binds the report format library for one call: loads it, resolves the export and the status message

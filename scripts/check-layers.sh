@@ -31,6 +31,7 @@ desktop           platform
 gui               view desktop
 app               gui
 tools             client
+packaging
 '
 # Tests, fuzz targets and benchmarks (tests/L, fuzz/L, bench/L) belong to layer L: they may use any layer but
 # one above L, and of their own tree only its support folder (tests/support, fuzz/, bench/) and the folders on

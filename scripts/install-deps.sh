@@ -7,8 +7,11 @@ set -euo pipefail
 # fonts-liberation holds the metric twins of Courier New, Arial and Times New Roman, so a report laid out for
 # Courier New keeps its characters per line and its page breaks. The print tests run their own CUPS scheduler
 # with a PDF queue (cups, printer-driver-cups-pdf) and read PDF files back with poppler-utils.
+# The Debian package is made with dpkg-shlibdeps (dpkg-dev); its menu entry, metadata and scheduling units are
+# checked with desktop-file-utils, appstream and systemd-analyze (systemd).
 packages=(g++ make cmake ninja-build binutils libgtest-dev libbenchmark-dev clang-format
-    qt6-base-dev libzip-dev libshp-dev xvfb fonts-liberation cups printer-driver-cups-pdf poppler-utils)
+    qt6-base-dev libzip-dev libshp-dev xvfb fonts-liberation cups printer-driver-cups-pdf poppler-utils
+    dpkg-dev desktop-file-utils appstream systemd)
 if [ "${1:-}" = "--demo" ]; then
     packages+=(xdotool x11-apps imagemagick)
 fi
@@ -21,7 +24,9 @@ for package in "${packages[@]}"; do
 done
 
 if ((${#missing[@]} > 0)); then
-    echo "Installing: ${missing[*]}"
+    for package in "${missing[@]}"; do
+        echo "Installing missing package: $package"
+    done
     sudo=""
     if [ "$(id -u)" -ne 0 ]; then
         sudo="sudo"

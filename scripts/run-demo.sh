@@ -1,12 +1,41 @@
 #!/usr/bin/env bash
-# Builds Talmere and runs the main job on a fresh copy of the embedded demo installation.
+# Builds Talmere and runs the main job on a fresh copy of the embedded demo installation. With --gui, opens the
+# report list window on a fresh copy instead (on the display, or pictured under xvfb-run without one).
+#
+#     scripts/run-demo.sh [--gui]
 set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$top"
 
+gui=0
+case "${1:-}" in
+--gui) gui=1 ;;
+"") ;;
+*)
+    echo "usage: scripts/run-demo.sh [--gui]" >&2
+    exit 64
+    ;;
+esac
+
 ./scripts/install-deps.sh --demo
 cmake --preset default >/dev/null
 cmake --build --preset default
+
+if ((gui)); then
+    window="$top/build/demo-gui"
+    ./scripts/prepare-demo.sh "$window"
+    cd "$window"
+    if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
+        echo "The report list window on $window; close it to end."
+        exec env XDG_CONFIG_HOME="$window/.config" XDG_RUNTIME_DIR="$window/.runtime" ./talmere
+    fi
+    if command -v xvfb-run >/dev/null; then
+        echo "No display: the window opens on a virtual one, and the pictures go to docs/images/."
+        exec "$top/scripts/screenshots.sh"
+    fi
+    echo "run-demo.sh --gui: there is no display, and no xvfb-run to make one" >&2
+    exit 1
+fi
 
 tool="$top/build/bin/talmere-report"
 install="$top/build/demo-run"

@@ -591,7 +591,7 @@ std::optional<ListingLine> ParseListingLine(std::string_view line)
         return std::nullopt;
     }
     ListingLine parsed;
-    char dateTime[32];
+    char dateTime[64]; // room for any int the compiler imagines; the values are checked above
     std::snprintf(dateTime, sizeof dateTime, "%04d-%02d-%02dT%02d:%02d", *year, *month, *day, *hour, *minute);
     parsed.reportDateTime = dateTime;
     parsed.fileName = fields[2];
