@@ -31,6 +31,15 @@ if ((${#missing[@]} > 0)); then
     if [ "$(id -u)" -ne 0 ]; then
         sudo="sudo"
     fi
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    # apt's own output is shown only when it fails.
+    log="$(mktemp)"
+    if ! { $sudo apt-get update -qq &&
+        DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"; } \
+        >"$log" 2>&1; then
+        cat "$log" >&2
+        rm -f "$log"
+        echo "install-deps.sh: apt-get could not install the packages above" >&2
+        exit 1
+    fi
+    rm -f "$log"
 fi
