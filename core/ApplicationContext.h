@@ -149,6 +149,9 @@ public:
     std::vector<std::string> reportLibraryCandidates;
     // The local date and time, for what the program dates and ages (a test sets its own day).
     std::function<QDateTime()> clock = [] { return QDateTime::currentDateTime(); };
+    // Why byte locks on the user control file may not keep other workstations out (empty: they do); a test
+    // puts a stand-in here.
+    std::function<std::string(const std::string& path)> byteLockProblem = platform::ByteLockProblem;
     // What a silent archive start ends the program with (kExit...).
     int exitCode = kExitSuccess;
 

@@ -49,7 +49,7 @@ QString UserControlFilePath(const ApplicationContext& context)
     return ResolveNoCase(context.folders.ServerDirectory + kUserControlFileName);
 }
 
-int ClaimUserSlot(ApplicationContext& context)
+int ClaimUserSlot(ApplicationContext& context, std::string& lockProblem)
 {
     const QString path = UserControlFilePath(context);
     const std::string nativePath = ToNativePath(path);
@@ -63,6 +63,12 @@ int ClaimUserSlot(ApplicationContext& context)
     platform::SharedLockFile& file = context.userAccess.file;
     if (!file.open(nativePath)) {
         return kAccessCannotOpen;
+    }
+    // Workstations share the server folder only through these locks: where they would not keep another
+    // machine out, the program does not run unprotected.
+    lockProblem = context.byteLockProblem ? context.byteLockProblem(nativePath) : std::string();
+    if (!lockProblem.empty()) {
+        return kAccessLocksDoNotWork;
     }
     if (!TakeControlByte(context)) {
         return kAccessCannotOpen;
@@ -141,7 +147,14 @@ bool RegisterUser(ApplicationContext& context)
     if (context.flags.BypassAccessChecks || access.file.isOpen()) {
         return true;
     }
-    const int result = ClaimUserSlot(context);
+    std::string lockProblem;
+    const int result = ClaimUserSlot(context, lockProblem);
+    if (result == kAccessLocksDoNotWork) {
+        access.file.close();
+        context.prompts().error(
+            kLocksDoNotWorkMessage.arg(context.folders.ServerDirectory, QString::fromLocal8Bit(lockProblem.c_str())));
+        return false;
+    }
     if (result < 0) {
         access.file.close();
         context.prompts().error(QStringLiteral("User Access Error: [") + AccessResultText(result) +

@@ -27,6 +27,12 @@ inline constexpr int kAccessCannotCreate = -1;
 inline constexpr int kAccessCannotOpen = -2;
 inline constexpr int kAccessNoFreeSlot = -3;
 inline constexpr int kAccessExclusiveElsewhere = -5;
+inline constexpr int kAccessLocksDoNotWork = -6;
+
+inline const QString kLocksDoNotWorkMessage =
+    QStringLiteral("File locks do not work on the server folder %1 (%2). Several workstations cannot share it "
+                   "safely. Mount it with working locks (SMB 3 without nobrl, or NFS version 4), or run one "
+                   "workstation alone with /EXCLUSIVE. The program will now terminate.");
 inline constexpr int kAccessUnknownError = -99;
 
 QString AccessResultText(int code);

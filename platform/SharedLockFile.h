@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace talmere::platform {
 
@@ -45,5 +46,15 @@ public:
 private:
     int m_fd = -1;
 };
+
+// Why byte locks on a file may not keep other machines out, as far as this machine can tell; empty when they
+// do. Looks at the mount the file lies on (a CIFS mount with nobrl, an NFS mount with nolock or with
+// local_lock=all or posix keeps its locks on this machine alone) and tries a lock from two opens of the file
+// (a file system without locks refuses, or lets both have it).
+std::string ByteLockProblem(const std::string& path);
+
+// The mount half of that, on the text of a mountinfo file (/proc/self/mountinfo) and a path with its links
+// resolved: empty when the mount the path lies on keeps locks between machines.
+std::string MountLockProblem(std::string_view mountinfo, std::string_view resolvedPath);
 
 } // namespace talmere::platform

@@ -83,3 +83,34 @@ TEST(SharedLockFile, TheOpenFileIsKnownByWhatItIsNotByItsName)
     file.close();
     EXPECT_FALSE(file.isOpenAt(link));
 }
+
+TEST(ByteLockCheck, MountsThatKeepLocksOnThisMachineAreNamed)
+{
+    // /proc/self/mountinfo as a workstation with a few server mounts shows it.
+    const std::string mountinfo =
+        "22 1 8:1 / / rw,relatime shared:1 - ext4 /dev/sda1 rw,errors=remount-ro\n"
+        "30 22 0:40 / /srv/billing rw,relatime shared:20 - cifs //server/billing rw,vers=3.1.1,cache=strict,"
+        "nobrl,uid=1000\n"
+        "31 22 0:41 / /srv/locked rw,relatime shared:21 - cifs //server/locked rw,vers=3.1.1,cache=strict,uid=1000\n"
+        "32 22 0:42 / /mnt/nfs3 rw,relatime - nfs server:/export rw,vers=3,nolock,proto=tcp\n"
+        "33 22 0:43 / /mnt/nfs4 rw,relatime - nfs4 server:/export rw,vers=4.2,local_lock=all\n"
+        "34 22 0:44 / /mnt/good rw,relatime - nfs4 server:/export rw,vers=4.2,local_lock=none\n"
+        "35 22 0:45 / /mnt/billing\\040share rw - cifs //server/x rw,nobrl\n"
+        "36 30 0:46 / /srv/billing/inner rw - ext4 /dev/sdb1 rw\n";
+    EXPECT_EQ(platform::MountLockProblem(mountinfo, "/srv/billing/QRUSER.CTL"), "a cifs mount with nobrl");
+    EXPECT_EQ(platform::MountLockProblem(mountinfo, "/srv/locked/QRUSER.CTL"), "");
+    EXPECT_EQ(platform::MountLockProblem(mountinfo, "/mnt/nfs3/QRUSER.CTL"), "an nfs mount with nolock");
+    EXPECT_EQ(platform::MountLockProblem(mountinfo, "/mnt/nfs4/QRUSER.CTL"),
+              "an nfs4 mount whose locks stay local (local_lock)");
+    EXPECT_EQ(platform::MountLockProblem(mountinfo, "/mnt/good/QRUSER.CTL"), "");
+    // A mount point with a blank in its name, a mount inside a bad one, and a name that only begins alike.
+    EXPECT_EQ(platform::MountLockProblem(mountinfo, "/mnt/billing share/QRUSER.CTL"), "a cifs mount with nobrl");
+    EXPECT_EQ(platform::MountLockProblem(mountinfo, "/srv/billing/inner/QRUSER.CTL"), "");
+    EXPECT_EQ(platform::MountLockProblem(mountinfo, "/srv/billingold/QRUSER.CTL"), "");
+    EXPECT_EQ(platform::MountLockProblem("", "/srv/billing/QRUSER.CTL"), "");
+
+    // Here, on a local file system, locks hold.
+    test::TempFolder folder;
+    test::WriteFile(folder / "QRUSER.CTL", std::string(64, 'A'));
+    EXPECT_EQ(platform::ByteLockProblem((folder / "QRUSER.CTL").string()), "");
+}

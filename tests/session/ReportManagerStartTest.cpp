@@ -59,6 +59,40 @@ TEST(ReportManagerStart, ANormalStartPurgesArchivesAndListsUnderTheLock)
     EXPECT_FALSE(context.userAccess.file.isOpen());
 }
 
+TEST(ReportManagerStart, AServerFolderWhoseLocksDoNotHoldStopsTheStartBeforeAnyArchiveRun)
+{
+    test::ArchiveWorld world;
+    ApplicationContext& context = world.context();
+    context.flags.BypassAccessChecks = false;
+    context.flags.SilentArchive = true;
+    context.settings.ReportArchiveDirectory = "archive";
+    world.writeConfiguration("[Report Types]\nAcks=\n" + kAcks);
+    world.stage("A.X12", test::Acknowledgment999("20240202", "0700", 1));
+    // The lock layer says what a CIFS mount with nobrl makes of the locks.
+    std::string checked;
+    context.byteLockProblem = [&checked](const std::string& path) {
+        checked = path;
+        return std::string("a cifs mount with nobrl");
+    };
+
+    EXPECT_EQ(StartReportManager(context), ReportManagerStart::StartupFailed);
+    EXPECT_EQ(checked, (world.server() / "QRUSER.CTL").string());
+    EXPECT_EQ(world.prompts().errors(),
+              QStringList{"File locks do not work on the server folder " + test::Folder(world.server()) +
+                          " (a cifs mount with nobrl). Several workstations cannot share it safely. Mount it with "
+                          "working locks (SMB 3 without nobrl, or NFS version 4), or run one workstation alone "
+                          "with /EXCLUSIVE. The program will now terminate."});
+    EXPECT_EQ(context.exitCode, kExitStartFailed);
+    EXPECT_EQ(FileNames(world.mailbox()), Names{"A.X12"});
+    EXPECT_FALSE(context.userAccess.file.isOpen());
+
+    // Locks that hold: the same start files the acknowledgment.
+    context.byteLockProblem = [](const std::string&) { return std::string(); };
+    EXPECT_EQ(StartReportManager(context), ReportManagerStart::ArchiveDone);
+    EXPECT_EQ(FileNames(world.mailbox()), Names{});
+    CloseReportManager(context);
+}
+
 TEST(ReportManagerStart, AStartWithoutListedTypesOrWithAFailingWindowEnds)
 {
     test::ArchiveWorld world;
