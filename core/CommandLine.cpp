@@ -55,6 +55,7 @@ QString ProgramUsage()
     return QStringLiteral(
         "Usage: talmere [switch]...\n"
         "       talmere --export-pdf TYPE FILE OUT.pdf [--filter N=VALUE]... [switch]...\n"
+        "       talmere --init-server DIR [--install-dir DIR]\n"
         "\n"
         "The report manager: archives the report files that arrive in the staging folders, lists the archive\n"
         "by report type, and shows and prints the reports.\n"
@@ -79,7 +80,13 @@ QString ProgramUsage()
         "  --filter N=VALUE  report selection value N (1 to 10); the selection dialog is never shown\n"
         "It takes no user slot, archives nothing and never hands over to a running instance, so it works\n"
         "while the report list is open. Exit code 0 when the PDF file is written; otherwise the message on\n"
-        "standard error and 1, or 2 for a bad command line.\n");
+        "standard error and 1, or 2 for a bad command line.\n"
+        "\n"
+        "--init-server makes a new server folder DIR from the example configuration (TALMERE.INI, mailbox/,\n"
+        "archive/) and registers it as this user's installation, with this workstation's install folder\n"
+        "(--install-dir, by default $XDG_DATA_HOME/talmere); then start the program with /TAMSEN. A folder\n"
+        "that holds a TALMERE.INI already is never touched. Exit code 0 when done, 1 when refused, 2 for a\n"
+        "bad command line.\n");
 }
 
 QString ProgramVersion()

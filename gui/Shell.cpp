@@ -2,6 +2,7 @@
 
 #include "core/AnsiText.h"
 #include "core/CommandLine.h"
+#include "core/ServerFolderSetup.h"
 #include "core/StandardErrorPrompts.h"
 #include "core/Startup.h"
 #include "gui/MessageBoxPrompts.h"
@@ -12,6 +13,7 @@
 #include "view/ReportExport.h"
 
 #include <QApplication>
+#include <QDir>
 
 #include <cstdio>
 #include <memory>
@@ -80,6 +82,50 @@ int RunPdfExportCommand(char* programName, const QStringList& arguments)
     return RunPdfExport(context, *printers, *request);
 }
 
+// talmere --init-server DIR [--install-dir DIR]: a new server folder from the example configuration,
+// registered as this user's installation. 0 when made, 1 when refused or failed, 2 for a bad command line.
+int RunInitServerCommand(const QStringList& arguments)
+{
+    static const QString usage = QStringLiteral("usage: talmere --init-server DIR [--install-dir DIR]\n");
+    ServerFolderSetup setup;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        if (argument.compare(QStringLiteral("--init-server"), Qt::CaseInsensitive) == 0 && i + 1 < arguments.size() &&
+            setup.serverFolder.isEmpty()) {
+            setup.serverFolder = arguments[++i];
+        } else if (argument.compare(QStringLiteral("--install-dir"), Qt::CaseInsensitive) == 0 &&
+                   i + 1 < arguments.size() && setup.installFolder.isEmpty()) {
+            setup.installFolder = arguments[++i];
+        } else {
+            PrintToStandardError(QStringLiteral("talmere: unexpected argument %1\n").arg(argument) + usage);
+            return 2;
+        }
+    }
+    if (setup.serverFolder.isEmpty()) {
+        PrintToStandardError(usage);
+        return 2;
+    }
+    if (setup.installFolder.isEmpty()) {
+        // This workstation's own folder: the working copy of the configuration and the private folder.
+        const QString dataHome = qEnvironmentVariable("XDG_DATA_HOME");
+        setup.installFolder = (dataHome.isEmpty() ? QDir::homePath() + QStringLiteral("/.local/share") : dataHome) +
+                              QStringLiteral("/talmere/");
+    }
+    const std::unique_ptr<platform::SettingsStore> productStore =
+        platform::OpenUserSettings(kOrganisation, kProductStore, false);
+    const QString failure = InitServerFolder(setup, *productStore);
+    if (!failure.isEmpty()) {
+        PrintToStandardError(QStringLiteral("talmere: ") + failure + QLatin1Char('\n'));
+        return 1;
+    }
+    PrintToStandardOutput(
+        QStringLiteral("Made the server folder %1 (TALMERE.INI, mailbox/, archive/) and registered it "
+                       "with the install folder %2 for this user; start the program with "
+                       "/TAMSEN.\n")
+            .arg(setup.serverFolder, setup.installFolder));
+    return 0;
+}
+
 } // namespace
 
 int RunShell(int argc, char** argv, const MainWindowLauncher& launcher)
@@ -91,6 +137,9 @@ int RunShell(int argc, char** argv, const MainWindowLauncher& launcher)
     }
     if (IsPdfExportCommand(arguments)) {
         return RunPdfExportCommand(argv[0], arguments);
+    }
+    if (!arguments.isEmpty() && arguments.front().compare(QStringLiteral("--init-server"), Qt::CaseInsensitive) == 0) {
+        return RunInitServerCommand(arguments);
     }
     // Usage and version need no application object; an invalid switch is for the start to tell.
     ModeFlags scratch;
