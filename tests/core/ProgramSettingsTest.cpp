@@ -8,6 +8,11 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <map>
+#include <set>
+#include <sstream>
+
 using namespace talmere;
 using test::Folder;
 
@@ -180,4 +185,79 @@ TEST(MainWindowPlacement, FollowsTheSavedPositionAndState)
     EXPECT_EQ(place({5, 6, 800, 500, 1}, 1920, 1040), (MainWindowPlacement{{660, 260, 600, 520}, true}));
     // Any other state: the saved bounds are ignored and the window stays where its design put it.
     EXPECT_EQ(place({5, 6, 800, 500, 5}, 1920, 1040), (MainWindowPlacement{{100, 80, 600, 520}, false}));
+}
+
+// The [General] table of the administrator's manual against the loader: the same keys, the defaults it
+// states, and each key read under the name it gives.
+TEST_F(Settings, TheManualsGeneralKeysAreTheOnesTheProgramReadsWithTheirDefaults)
+{
+    const std::string manual = test::ReadFile(TALMERE_ADMIN_MANUAL);
+    const std::size_t begin = manual.find("<!-- general-keys -->");
+    const std::size_t end = manual.find("<!-- /general-keys -->");
+    ASSERT_NE(begin, std::string::npos);
+    ASSERT_NE(end, std::string::npos);
+    std::map<std::string, std::string> documented; // key: default, as the manual writes them
+    std::istringstream rows(manual.substr(begin, end - begin));
+    for (std::string row; std::getline(rows, row);) {
+        if (row.rfind("| `", 0) != 0) {
+            continue;
+        }
+        const std::size_t keyEnd = row.find('`', 3);
+        const std::size_t defaultStart = row.find('`', keyEnd + 1);
+        const std::size_t defaultEnd = row.find('`', defaultStart + 1);
+        ASSERT_NE(defaultEnd, std::string::npos) << row;
+        documented[row.substr(3, keyEnd - 3)] = row.substr(defaultStart + 1, defaultEnd - defaultStart - 1);
+    }
+
+    // What each key sets, as text; and a value that differs from every default.
+    using Field = std::function<std::string(const ProgramSettings&)>;
+    const auto number = [](int ProgramSettings::*member) {
+        return Field([member](const ProgramSettings& s) { return std::to_string(s.*member); });
+    };
+    std::set<std::string> yesNoKeys = {"PurgeReportArchiveFiles",        "PerformMailboxCleanupOnStartup",
+                                       "DisplayPrinterDialogOnPreview",  "BypassDefaultPrinterAssignmentCheck",
+                                       "EnableCopyOrMoveBasedOnContext", "PerformStagedFileUnZIP"};
+    const auto yesNo = [](bool ProgramSettings::*member) {
+        return Field([member](const ProgramSettings& s) { return std::string(s.*member ? "1" : "0"); });
+    };
+    const std::map<std::string, Field> fields = {
+        {"ReportArchiveDirectory", [](const ProgramSettings& s) { return s.ReportArchiveDirectory.toStdString(); }},
+        {"CenturyDatePivotYear", number(&ProgramSettings::CenturyDatePivotYear)},
+        {"PurgeReportArchiveFiles", yesNo(&ProgramSettings::PurgeReportArchiveFiles)},
+        {"PurgeReportArchiveDays", number(&ProgramSettings::PurgeReportArchiveDays)},
+        {"PerformMailboxCleanupOnStartup", yesNo(&ProgramSettings::PerformMailboxCleanupOnStartup)},
+        {"DisplayPrinterDialogOnPreview", yesNo(&ProgramSettings::DisplayPrinterDialogOnPreview)},
+        {"BypassDefaultPrinterAssignmentCheck", yesNo(&ProgramSettings::BypassDefaultPrinterAssignmentCheck)},
+        {"ReportArchivePreprocessorTimeout", number(&ProgramSettings::ReportArchivePreprocessorTimeout)},
+        {"EnableCopyOrMoveBasedOnContext", yesNo(&ProgramSettings::EnableCopyOrMoveBasedOnContext)},
+        {"ContextCopyOrMoveRecentDays", number(&ProgramSettings::ContextCopyOrMoveRecentDays)},
+        {"PerformStagedFileUnZIP", yesNo(&ProgramSettings::PerformStagedFileUnZIP)},
+        {"ZipMaxTotalMB", number(&ProgramSettings::ZipMaxTotalMB)},
+        {"ZipMaxEntries", number(&ProgramSettings::ZipMaxEntries)},
+        {"ZipMaxRatio", number(&ProgramSettings::ZipMaxRatio)},
+    };
+    std::set<std::string> documentedKeys;
+    for (const auto& [key, value] : documented) {
+        documentedKeys.insert(key);
+    }
+    std::set<std::string> knownKeys;
+    for (const auto& [key, field] : fields) {
+        knownKeys.insert(key);
+    }
+    EXPECT_EQ(documentedKeys, knownKeys);
+
+    writeTalmereIni("[General]\n");
+    const ProgramSettings defaults = load();
+    for (const auto& [key, field] : fields) {
+        if (documented.count(key) != 0) {
+            EXPECT_EQ(field(defaults), documented.at(key)) << key << ": the manual's default";
+        }
+        // Read under this very name: a value unlike the default changes the setting.
+        const bool yesNoKey = yesNoKeys.count(key) != 0;
+        const std::string other = key == "ReportArchiveDirectory" ? "Elsewhere"
+                                  : yesNoKey                      ? (field(defaults) == "1" ? "0" : "1")
+                                                                  : "7";
+        writeTalmereIni("[General]\n" + key + "=" + other + "\n");
+        EXPECT_EQ(field(load()), other) << key << " is not read under that name";
+    }
 }
