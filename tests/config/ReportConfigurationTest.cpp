@@ -7,6 +7,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
+#include <map>
+#include <set>
+#include <sstream>
 
 using namespace talmere;
 using test::TypeSection;
@@ -390,4 +394,144 @@ TEST_F(ReportConfiguration, ActionTypesOfOneClaimContextWaitForItsRecentPreparat
     EXPECT_TRUE(ContextSkip(context, 0));
     context.flags.IncludeProfessionalReports = false;
     EXPECT_FALSE(ContextSkip(context, 0));
+}
+
+// The administrator's manual lists every key of a report type with its default. Each key it names is read under
+// that name, each default is what a type without the key gets, and no key the loader reads is missing from it.
+TEST_F(ReportConfiguration, TheManualsReportKeysAreTheOnesTheProgramReadsWithTheirDefaults)
+{
+    const std::string manual = test::ReadFile(TALMERE_ADMIN_MANUAL);
+    const std::size_t begin = manual.find("<!-- report-keys -->");
+    const std::size_t end = manual.find("<!-- /report-keys -->");
+    ASSERT_NE(begin, std::string::npos);
+    ASSERT_NE(end, std::string::npos);
+    // Every name in backquotes of a cell; "`Name1` … `Name5`" stands for the five numbered keys.
+    const auto quoted = [](const std::string& cell) {
+        std::vector<std::string> names;
+        for (std::size_t open = cell.find('`'); open != std::string::npos; open = cell.find('`', open)) {
+            const std::size_t close = cell.find('`', open + 1);
+            names.push_back(cell.substr(open + 1, close - open - 1));
+            open = close + 1;
+        }
+        if (names.size() == 2 && cell.find("…") != std::string::npos) {
+            const std::string stem = names[0].substr(0, names[0].size() - 1);
+            const int last = std::stoi(names[1].substr(stem.size()));
+            names.clear();
+            for (int i = 1; i <= last; ++i) {
+                names.push_back(stem + std::to_string(i));
+            }
+        }
+        return names;
+    };
+    std::map<std::string, std::string> documented; // key: its default as the manual writes it, "" for none
+    std::istringstream rows(manual.substr(begin, end - begin));
+    for (std::string row; std::getline(rows, row);) {
+        if (row.rfind("| `", 0) != 0) {
+            continue;
+        }
+        const std::size_t keysEnd = row.find(" | ", 2);
+        const std::size_t defaultEnd = row.find(" | ", keysEnd + 3);
+        ASSERT_NE(defaultEnd, std::string::npos) << row;
+        const std::vector<std::string> defaults = quoted(row.substr(keysEnd + 3, defaultEnd - keysEnd - 3));
+        for (const std::string& key : quoted(row.substr(2, keysEnd - 2))) {
+            documented[key] = defaults.empty() ? std::string() : defaults.front();
+        }
+    }
+
+    using Field = std::function<std::string(const TReportConfigInfoRecord&)>;
+    struct Key {
+        Field field;
+        std::string other;     // a valid value unlike the default
+        std::string otherAs;   // how the type holds it
+        bool required = false; // part of every test section, so its default cannot be seen
+    };
+    const auto text = [](QString TReportConfigInfoRecord::*member) {
+        return Field([member](const TReportConfigInfoRecord& r) { return (r.*member).toStdString(); });
+    };
+    const auto yesNo = [](bool TReportConfigInfoRecord::*member) {
+        return Field([member](const TReportConfigInfoRecord& r) { return std::string(r.*member ? "1" : "0"); });
+    };
+    fs::create_directories(world.root() / "elsewhere");
+    const std::string elsewhere = (world.root() / "elsewhere").string();
+    std::map<std::string, Key> keys = {
+        {"ReportContext", {text(&TReportConfigInfoRecord::ReportContext), "ub92", "UB92"}},
+        {"ReportFormat", {text(&TReportConfigInfoRecord::ReportFormat), "ansi_999", "ANSI_999"}},
+        {"ReportLoadMethod", {text(&TReportConfigInfoRecord::ReportLoadMethod), "rtf", "RTF"}},
+        {"ReportDesc", {text(&TReportConfigInfoRecord::ReportDesc), "Other", "Other", true}},
+        {"StagingDirectory",
+         {text(&TReportConfigInfoRecord::StagingDirectory), elsewhere,
+          test::Folder(world.root() / "elsewhere").toStdString(), true}},
+        {"DestinationDirectory", {text(&TReportConfigInfoRecord::DestinationDirectory), "D", "D"}},
+        {"ArchivePrefix", {text(&TReportConfigInfoRecord::ArchivePrefix), "zq", "ZQ", true}},
+        {"ArchiveDays", {text(&TReportConfigInfoRecord::ArchiveDays), "-1", "-1"}},
+        {"ContextCopyMove", {yesNo(&TReportConfigInfoRecord::ContextCopyMove), "no", "0"}},
+        {"Font", {text(&TReportConfigInfoRecord::Font), "Liberation Sans", "Liberation Sans"}},
+        {"PointSize", {text(&TReportConfigInfoRecord::PointSize), "7", "7"}},
+        {"HeaderTitleCaption", {text(&TReportConfigInfoRecord::HeaderTitleCaption), "T", "T"}},
+        {"HeaderTitlePointSize", {text(&TReportConfigInfoRecord::HeaderTitlePointSize), "7", "7"}},
+        {"HeaderSubTitleCaption", {text(&TReportConfigInfoRecord::HeaderSubTitleCaption), "S", "S"}},
+        {"HeaderSubTitlePointSize", {text(&TReportConfigInfoRecord::HeaderSubTitlePointSize), "7", "7"}},
+        {"PrintFooter", {yesNo(&TReportConfigInfoRecord::PrintFooter), "y", "1"}},
+        {"FooterPointSize", {text(&TReportConfigInfoRecord::FooterPointSize), "7", "7"}},
+        {"Orientation", {text(&TReportConfigInfoRecord::Orientation), "landscape", "LANDSCAPE"}},
+        {"CopyMethod", {text(&TReportConfigInfoRecord::CopyMethod), "short", "SHORT"}},
+        {"MoveMethod", {text(&TReportConfigInfoRecord::MoveMethod), "short_unique", "SHORT_UNIQUE"}},
+        {"MarginTopMM", {text(&TReportConfigInfoRecord::MarginTopMM), "7", "7"}},
+        {"MarginBottomMM", {text(&TReportConfigInfoRecord::MarginBottomMM), "7", "7"}},
+        {"MarginLeftMM", {text(&TReportConfigInfoRecord::MarginLeftMM), "7", "7"}},
+        {"MarginRightMM", {text(&TReportConfigInfoRecord::MarginRightMM), "7", "7"}},
+        {"HeaderSeparation", {text(&TReportConfigInfoRecord::HeaderSeparation), "7", "7"}},
+        {"HeaderSubTitleSeparation", {text(&TReportConfigInfoRecord::HeaderSubTitleSeparation), "7", "7"}},
+        {"FooterSeparation", {text(&TReportConfigInfoRecord::FooterSeparation), "7", "7"}},
+        {"FileNameMask", {text(&TReportConfigInfoRecord::FileNameMask), "*.ACK", "*.ACK", true}},
+    };
+    for (int i = 0; i < kSearchIdentCount; ++i) {
+        keys["SearchIdent" + std::to_string(i + 1)] = {
+            [i](const TReportConfigInfoRecord& r) { return r.SearchIdent[i].toStdString(); }, "ISA", "ISA"};
+    }
+    for (int i = 0; i < kParamCount; ++i) {
+        keys["Param" + std::to_string(i + 1)] = {
+            [i](const TReportConfigInfoRecord& r) { return r.Param[i].toStdString(); }, "ascii", "ascii"};
+    }
+    for (int i = 0; i < kFilterFieldCount; ++i) {
+        keys["FilterFieldDef" + std::to_string(i + 1)] = {
+            [i](const TReportConfigInfoRecord& r) {
+                const TReportFilterFieldInfo& f = r.FilterFields[i];
+                return f.Name.isEmpty() ? std::string() : f.Name.toStdString() + "|" + std::to_string(f.Length);
+            },
+            "Claim|9", "Claim|9"};
+    }
+    std::set<std::string> documentedKeys;
+    for (const auto& entry : documented) {
+        documentedKeys.insert(entry.first);
+    }
+    std::set<std::string> knownKeys;
+    for (const auto& entry : keys) {
+        knownKeys.insert(entry.first);
+    }
+    EXPECT_EQ(documentedKeys, knownKeys);
+
+    ASSERT_EQ(errorOf("Acks=\n", Report("Acks", "AK")), "");
+    const TReportConfigInfoRecord defaults = type("Acks");
+    for (const auto& [key, spec] : keys) {
+        if (documented.count(key) == 0) {
+            continue;
+        }
+        const std::string& written = documented.at(key);
+        // A default naming another key is that key's value: the type's own, or the [General] one.
+        std::string expected = written;
+        if (keys.count(written) != 0) {
+            expected = keys.at(written).field(defaults);
+        } else if (written == "PurgeReportArchiveDays") {
+            expected = std::to_string(world.context().settings.PurgeReportArchiveDays);
+        } else if (written == "EnableCopyOrMoveBasedOnContext") {
+            expected = world.context().settings.EnableCopyOrMoveBasedOnContext ? "1" : "0";
+        }
+        if (!spec.required) {
+            EXPECT_EQ(spec.field(defaults), expected) << key << ": the manual's default";
+        }
+        EXPECT_NE(spec.field(defaults), spec.otherAs) << key;
+        ASSERT_EQ(errorOf("Acks=\n", Report("Acks", "AK", {key + "=" + spec.other})), "") << key;
+        EXPECT_EQ(spec.field(type("Acks")), spec.otherAs) << key << " is not read under that name";
+    }
 }
