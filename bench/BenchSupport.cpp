@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -78,6 +79,56 @@ double BestSeconds(int runs, const std::function<void()>& work)
         best = std::min(best, NowSeconds() - start);
     }
     return best;
+}
+
+namespace {
+
+void PrintSizeUsage(std::FILE* out, const char* program, const char* summary, const std::vector<SizeArgument>& sizes)
+{
+    std::fprintf(out, "usage: %s", program);
+    for (const SizeArgument& size : sizes) {
+        std::fprintf(out, " [%s]", size.name);
+    }
+    std::fprintf(out, "\n  %s\n", summary);
+    for (const SizeArgument& size : sizes) {
+        std::fprintf(out, "  %-10s %s (default %ld, 1 to %ld)\n", size.name, size.meaning, size.defaultValue,
+                     size.most);
+    }
+}
+
+} // namespace
+
+std::vector<long> ReadSizeArguments(int argc, char** argv, const char* program, const char* summary,
+                                    const std::vector<SizeArgument>& sizes)
+{
+    std::vector<long> values;
+    for (const SizeArgument& size : sizes) {
+        values.push_back(size.defaultValue);
+    }
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        if (argument == "--help" || argument == "-h") {
+            PrintSizeUsage(stdout, program, summary, sizes);
+            std::exit(0);
+        }
+        const auto index = static_cast<std::size_t>(i - 1);
+        if (index >= sizes.size()) {
+            std::fprintf(stderr, "%s: unexpected argument \"%s\"\n", program, argv[i]);
+            PrintSizeUsage(stderr, program, summary, sizes);
+            std::exit(kUsageError);
+        }
+        char* end = nullptr;
+        errno = 0;
+        const long value = std::strtol(argv[i], &end, 10);
+        if (argument.empty() || *end != '\0' || errno != 0 || value < 1 || value > sizes[index].most) {
+            std::fprintf(stderr, "%s: %s must be a whole number from 1 to %ld, not \"%s\"\n", program,
+                         sizes[index].name, sizes[index].most, argv[i]);
+            PrintSizeUsage(stderr, program, summary, sizes);
+            std::exit(kUsageError);
+        }
+        values[index] = value;
+    }
+    return values;
 }
 
 } // namespace talmere::bench

@@ -39,4 +39,22 @@ double PeakResidentMiB();
 void PrintFigure(const std::string& what, double value, const std::string& unit, double baselineValue,
                  const std::string& baselineUnit);
 
+// One whole-number size a benchmark takes on its command line, by position.
+struct SizeArgument {
+    const char* name; // as the usage shows it: "REPORTS"
+    long defaultValue;
+    long most;
+    const char* meaning; // one line for the usage
+};
+
+// The exit status of a benchmark given a command line it cannot use.
+inline constexpr int kUsageError = 64;
+
+// Reads the sizes of a benchmark's command line, in order; those not given take their defaults. "--help" or
+// "-h" prints the usage to standard output and exits with 0; an argument that is no whole number from 1 to
+// its most, or one too many, prints why and the usage to standard error and exits with kUsageError, so that
+// a mistyped size never runs the benchmark at size 0.
+std::vector<long> ReadSizeArguments(int argc, char** argv, const char* program, const char* summary,
+                                    const std::vector<SizeArgument>& sizes);
+
 } // namespace talmere::bench

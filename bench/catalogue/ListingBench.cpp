@@ -24,8 +24,11 @@ namespace fs = std::filesystem;
 
 int main(int argc, char** argv)
 {
+    const int reports = static_cast<int>(ReadSizeArguments(
+        argc, argv, "listing_bench",
+        "Times the rebuild and the staleness check of the listing of an archive subfolder of 999 reports.",
+        {{"REPORTS", 20000, 1000000, "reports in the subfolder"}})[0]);
     QCoreApplication application(argc, argv);
-    const int reports = argc > 1 ? std::atoi(argv[1]) : 20000;
     BenchFolder folder;
     ReportManagerWorld world(folder.path());
     world.writeAcknowledgments(world.archiveFolder(), reports, [](int i) {

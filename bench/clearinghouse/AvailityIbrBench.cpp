@@ -3,7 +3,7 @@
 //   - the report of a 100 MB IBR file, without and with a claim selection (MB of input per second);
 //   - the peak resident memory of a process that does nothing but that report;
 //   - the listing of a folder of 10,000 IBR files (files per second).
-// Usage: bench_availity_ibr [size in MB]
+// Usage: bench_availity_ibr [MB] [FILES]
 
 #include "bench/BenchSupport.h"
 #include "common/ReportLibraryInterface.h"
@@ -26,7 +26,6 @@ using bench::NowSeconds;
 namespace {
 
 constexpr int kRuns = 3;
-constexpr int kListingFiles = 10000;
 
 TReportViewerRequest Request(const char* format, const std::filesystem::path& report,
                              const std::filesystem::path& output)
@@ -121,7 +120,13 @@ int main(int argc, char** argv)
     if (argc == 4 && std::strcmp(argv[1], "--report-only") == 0) {
         return ReportOnly(argv[2], argv[3]);
     }
-    const std::size_t megabytes = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 100;
+    const std::vector<long> sizes = bench::ReadSizeArguments(
+        argc, argv, "bench_availity_ibr",
+        "Times the IBR report of one large file, its peak memory, and the listing of a folder of IBR files.",
+        {{"MB", 100, 100000, "size of the large IBR file in MB"},
+         {"FILES", 10000, 1000000, "IBR files in the listed folder"}});
+    const auto megabytes = static_cast<std::size_t>(sizes[0]);
+    const int listingFiles = static_cast<int>(sizes[1]);
     bench::BenchFolder folder;
     const std::filesystem::path file = folder.path() / "IB240307.001";
     const std::filesystem::path output = folder.path() / "TALMRTMP.TXT";
@@ -170,7 +175,7 @@ int main(int argc, char** argv)
     const std::filesystem::path archive = folder.path() / "archive";
     std::filesystem::create_directory(archive);
     std::vector<std::filesystem::path> files;
-    for (int i = 0; i < kListingFiles; ++i) {
+    for (int i = 0; i < listingFiles; ++i) {
         char name[32];
         std::snprintf(name, sizeof name, "IB%06d.%03d", 240000 + i / 1000, i % 1000);
         files.push_back(archive / name);
@@ -183,8 +188,8 @@ int main(int argc, char** argv)
             std::abort();
         }
     });
-    bench::PrintFigure("listing of " + std::to_string(kListingFiles) + " IBR files", kListingFiles / listing, "files/s",
-                       kListingFiles / plainListing, "files/s");
+    bench::PrintFigure("listing of " + std::to_string(listingFiles) + " IBR files", listingFiles / listing, "files/s",
+                       listingFiles / plainListing, "files/s");
     std::printf("%-52s %12.3f %-8s\n", "listing time", listing, "s");
     return 0;
 }

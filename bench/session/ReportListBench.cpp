@@ -23,8 +23,11 @@ using namespace talmere::bench;
 
 int main(int argc, char** argv)
 {
+    const int reports = static_cast<int>(ReadSizeArguments(
+        argc, argv, "report_list_bench",
+        "Times filling the report list, a type change and a quick-search keystroke over a type's reports.",
+        {{"REPORTS", 20000, 1000000, "archived reports of the type"}})[0]);
     QCoreApplication application(argc, argv);
-    const int reports = argc > 1 && std::atoi(argv[1]) > 0 ? std::atoi(argv[1]) : 20000;
     BenchFolder folder;
     ReportManagerWorld world(folder.path());
     world.context().settings.ReportArchiveDirectory = QStringLiteral("archive");

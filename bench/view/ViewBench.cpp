@@ -124,14 +124,14 @@ int main(int argc, char** argv)
             if (end == argv[i] || *end != '\0' || value < 1 || value > kMostPages) {
                 std::fprintf(stderr, "view_bench: the number of pages must be 1 to %d, not \"%s\"\n", kMostPages,
                              argv[i]);
-                return 2;
+                return kUsageError;
             }
             pages = static_cast<int>(value);
             continue;
         }
         std::fprintf(stderr, "view_bench: unknown argument \"%s\"\n", argv[i]);
         PrintUsage(stderr);
-        return 2;
+        return kUsageError;
     }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
