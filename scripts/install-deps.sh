@@ -8,10 +8,11 @@ set -euo pipefail
 # Courier New keeps its characters per line and its page breaks. The print tests run their own CUPS scheduler
 # with a PDF queue (cups, printer-driver-cups-pdf) and read PDF files back with poppler-utils.
 # The Debian package is made with dpkg-shlibdeps (dpkg-dev); its menu entry, metadata and scheduling units are
-# checked with desktop-file-utils, appstream and systemd-analyze (systemd).
+# checked with desktop-file-utils, appstream and systemd-analyze (systemd). A test mounts a file system in user
+# space (libfuse3-dev, pkg-config; fuse3) that refuses byte locks, as a share without locks does.
 packages=(g++ make cmake ninja-build binutils libgtest-dev libbenchmark-dev clang-format
     qt6-base-dev libzip-dev libshp-dev xvfb fonts-liberation cups printer-driver-cups-pdf poppler-utils
-    dpkg-dev desktop-file-utils appstream systemd)
+    dpkg-dev desktop-file-utils appstream systemd pkg-config libfuse3-dev fuse3)
 if [ "${1:-}" = "--demo" ]; then
     packages+=(xdotool x11-apps imagemagick)
 fi

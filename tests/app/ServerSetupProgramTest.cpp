@@ -1,10 +1,16 @@
 // talmere --init-server as a process: a new server folder from the example configuration, registered so that
-// a scheduled archive run works on it at once, and never a second time over an existing configuration.
+// a scheduled archive run works on it at once, and never a second time over an existing configuration. And the
+// same server folder on a share whose file system refuses byte locks: the start says so and files nothing.
 
 #include "tests/support/ArchiveTestSupport.h"
 #include "tests/support/ChildProcess.h"
 
 #include <gtest/gtest.h>
+
+#include <QProcess>
+
+#include <fstream>
+#include <sys/mount.h>
 
 using namespace talmere;
 using test::Q;
@@ -40,6 +46,57 @@ protected:
 
     test::TempFolder root;
 };
+
+#ifdef TALMERE_LOCKLESS_FS
+// A folder shown at a mount point by a file system in user space, as a share shows the server's folder; with
+// refuseLocks every byte lock on it fails, as on a share whose server keeps no locks.
+class Share {
+public:
+    Share(const fs::path& folder, const fs::path& mountPoint, bool refuseLocks) : m_mountPoint(mountPoint)
+    {
+        fs::create_directories(folder);
+        fs::create_directories(mountPoint);
+        QStringList arguments;
+        if (refuseLocks) {
+            arguments << "--refuse-locks";
+        }
+        m_process.start(TALMERE_LOCKLESS_FS, arguments << Q(folder) << Q(mountPoint));
+        for (int waited = 0; waited < 5000 && !mounted() && m_process.state() != QProcess::NotRunning; waited += 20) {
+            m_process.waitForFinished(20);
+        }
+    }
+    ~Share()
+    {
+        m_process.terminate();
+        if (!m_process.waitForFinished(5000)) {
+            m_process.kill();
+            m_process.waitForFinished(5000);
+        }
+        if (mounted()) {
+            ::umount2(m_mountPoint.c_str(), MNT_DETACH);
+        }
+    }
+    Share(const Share&) = delete;
+    Share& operator=(const Share&) = delete;
+
+    bool mounted() const
+    {
+        std::ifstream mounts("/proc/self/mountinfo");
+        for (std::string line; std::getline(mounts, line);) {
+            if (line.find(" " + m_mountPoint.string() + " ") != std::string::npos &&
+                line.find("talmere-lockless") != std::string::npos) {
+                return true;
+            }
+        }
+        return false;
+    }
+    std::string errors() { return m_process.readAllStandardError().toStdString(); }
+
+private:
+    fs::path m_mountPoint;
+    QProcess m_process;
+};
+#endif
 
 } // namespace
 
@@ -83,3 +140,37 @@ TEST_F(ServerSetup, MakesARegisteredServerFolderThatArchivesAtOnceAndIsNeverMade
     EXPECT_EQ(talmere({"--init-server"}).exitCode, 2);
     EXPECT_EQ(talmere({"--init-server", Q(server()), "--nonsense"}).exitCode, 2);
 }
+
+#ifdef TALMERE_LOCKLESS_FS
+TEST_F(ServerSetup, AServerFolderOnAShareThatRefusesByteLocksIsRefusedAndNothingIsFiled)
+{
+    const fs::path mailbox = root / "share" / "server" / "mailbox";
+    const fs::path mounted = root / "mnt" / "server";
+    {
+        // The share keeping its locks: the server folder is made there and archives as anywhere else.
+        const Share keeping(root / "share", root / "mnt", false);
+        if (!keeping.mounted()) {
+            GTEST_SKIP() << "no file system in user space can be mounted here (no /dev/fuse or no right to mount)";
+        }
+        ASSERT_EQ(talmere({"--init-server", Q(mounted)}).exitCode, 0);
+        test::WriteFile(mounted / "mailbox" / "ACK1.X12", test::Acknowledgment999("20240202", "0700", 1));
+        const Finished archived = talmere({"/TAMSEN", "/SILENTARCHIVE"});
+        EXPECT_EQ(archived.exitCode, 0) << archived.errors;
+        EXPECT_EQ(test::FileNames(mounted / "archive" / "AK"), std::vector<std::string>{"AK240202.001"});
+    }
+
+    // The same folder on a share that refuses every byte lock.
+    test::WriteFile(mailbox / "ACK2.X12", test::Acknowledgment999("20240203", "0700", 2));
+    Share refusing(root / "share", root / "mnt", true);
+    ASSERT_TRUE(refusing.mounted()) << refusing.errors();
+    const Finished refused = talmere({"/TAMSEN", "/SILENTARCHIVE"});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_NE(refused.errors.find("File locks do not work on the server folder " + mounted.string() +
+                                  "/ (the file system refuses byte locks). Several workstations cannot share it "
+                                  "safely."),
+              std::string::npos)
+        << refused.errors;
+    EXPECT_EQ(test::FileNames(mailbox), std::vector<std::string>{"ACK2.X12"});
+    EXPECT_EQ(test::FileNames(root / "share" / "server" / "archive" / "AK"), std::vector<std::string>{"AK240202.001"});
+}
+#endif
