@@ -1,14 +1,16 @@
 // Speed and memory of the X12 handlers on generated data, each beside a plain buffered read of the same bytes
 // measured in the same run:
-//   x12_bench                 all three figures (the report runs in a process of its own, for its memory)
-//   x12_bench report [MB]     the report of one large 999 file (default 100 MB)
-//   x12_bench listing [N]     the listing of a folder of N small 999 files (default 10000)
-//   x12_bench identify [N]    the identification test over the same N files
+//   x12_bench [all [MB]]            every figure below (the report runs in a process of its own, for its memory)
+//   x12_bench report [MB]           the report of one large 999 file (default 100 MB)
+//   x12_bench listing [N]           the listing of a folder of N small 999 files (default 10000)
+//   x12_bench listing-large [MB]    the listing of one large 999 file (default 100 MB)
+//   x12_bench identify [N]          the identification test over the same N small files
 
 #include "bench/BenchSupport.h"
 #include "common/ReportLibraryInterface.h"
 #include "common/ReportViewerRequest.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -268,30 +270,118 @@ int RunListingAndIdentification(const std::filesystem::path& folder, int count, 
     return 0;
 }
 
+// The listing of one large file: its listing line needs only the envelopes and the group totals, so the
+// listing should cost little more than reading the file.
+int RunLargeListing(const std::filesystem::path& file)
+{
+    const std::vector<std::filesystem::path> files{file};
+    const double megabytes = static_cast<double>(std::filesystem::file_size(file)) / 1e6;
+    const double plain = BestPlainRead(files);
+    const std::filesystem::path output = file.parent_path() / "TALMRDAK.DIR";
+    TReportViewerRequest request = Request("ANSI_999", file.string(), output.string());
+    double best = 1e9;
+    double bestProcessor = 1e9;
+    for (int i = 0; i < 3; ++i) {
+        const double start = NowSeconds();
+        const double startProcessor = ProcessorSeconds();
+        Require(CreateDirectoryListingFile(&request), "the listing of one file");
+        best = std::min(best, NowSeconds() - start);
+        bestProcessor = std::min(bestProcessor, ProcessorSeconds() - startProcessor);
+    }
+    if (std::filesystem::file_size(output) == 0) {
+        std::fprintf(stderr, "the listing of one file has no line\n");
+        return 1;
+    }
+    std::printf("listing of one %.0f MB 999 file\n", megabytes);
+    PrintFigure("  one-file listing, MB of input per second", megabytes / best, "MB/s", megabytes / plain, "MB/s");
+    PrintFigure("  one-file listing, MB of input per processor second", megabytes / bestProcessor, "MB/s",
+                megabytes / plain, "MB/s");
+    PrintFigure("  one-file listing time against the plain read", best * 1e3, "ms", plain * 1e3, "ms");
+    std::filesystem::remove(output);
+    return 0;
+}
+
+// A mode of the command line and the one size it takes.
+struct Mode {
+    const char* name;
+    SizeArgument size;
+    const char* summary;
+};
+
+const std::vector<Mode>& Modes()
+{
+    static const std::vector<Mode> modes{
+        {"all",
+         {"MB", 100, 100000, "size of the large 999 file in MB"},
+         "Every figure below; the small files are always 10000."},
+        {"report",
+         {"MB", 100, 100000, "size of the 999 file in MB"},
+         "The report of one large 999 file, to a file and to /dev/null, and its peak memory."},
+        {"listing", {"N", 10000, 1000000, "number of small 999 files"}, "The listing of a folder of small 999 files."},
+        {"listing-large", {"MB", 100, 100000, "size of the 999 file in MB"}, "The listing of one large 999 file."},
+        {"identify",
+         {"N", 10000, 1000000, "number of small 999 files"},
+         "The identification test over a folder of small 999 files."},
+    };
+    return modes;
+}
+
+void PrintUsage(std::FILE* out, const char* program)
+{
+    std::fprintf(out, "usage: %s [MODE [SIZE]]\n", program);
+    for (const Mode& mode : Modes()) {
+        char synopsis[64];
+        std::snprintf(synopsis, sizeof synopsis, "%s [%s]", mode.name, mode.size.name);
+        std::fprintf(out, "  %-20s %s\n  %-20s %s: %s (default %ld, 1 to %ld)\n", synopsis, mode.summary, "",
+                     mode.size.name, mode.size.meaning, mode.size.defaultValue, mode.size.most);
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    const std::string mode = argc > 1 ? argv[1] : "all";
-    const double argument = argc > 2 ? std::atof(argv[2]) : 0;
-    if (mode == "report-file" && argc > 2) {
+    const std::string modeName = argc > 1 ? argv[1] : "all";
+    if (modeName == "--help" || modeName == "-h") {
+        PrintUsage(stdout, argv[0]);
+        return 0;
+    }
+    // The report in a process of its own: the file it is given comes from the parent, never from a user.
+    if (modeName == "report-file" && argc == 3) {
         return RunReport(argv[2]);
     }
+    const auto mode = std::find_if(Modes().begin(), Modes().end(),
+                                   [&modeName](const Mode& candidate) { return modeName == candidate.name; });
+    if (mode == Modes().end()) {
+        std::fprintf(stderr, "%s: unknown mode \"%s\"\n", argv[0], modeName.c_str());
+        PrintUsage(stderr, argv[0]);
+        return kUsageError;
+    }
+    // The size follows the mode, so the mode stands where a program name would.
+    const std::string program = std::string(argv[0]) + " " + modeName;
+    const long size = argc > 1
+                          ? ReadSizeArguments(argc - 1, argv + 1, program.c_str(), mode->summary, {mode->size}).front()
+                          : mode->size.defaultValue;
+    const bool all = modeName == "all";
     BenchFolder folder;
-    if (mode == "report" || mode == "all") {
-        const std::filesystem::path file = WriteLargeAcknowledgment(folder.path(), argument > 0 ? argument : 100);
-        if (const int status = RunReportInOwnProcess(file, argv[0]); status != 0) {
-            return status;
+    if (all || modeName == "report" || modeName == "listing-large") {
+        const auto megabytes = static_cast<double>(size);
+        const std::filesystem::path file = WriteLargeAcknowledgment(folder.path(), megabytes);
+        if (all || modeName == "report") {
+            if (const int status = RunReportInOwnProcess(file, argv[0]); status != 0) {
+                return status;
+            }
+        }
+        if (all || modeName == "listing-large") {
+            if (const int status = RunLargeListing(file); status != 0) {
+                return status;
+            }
         }
         std::filesystem::remove(file);
     }
-    const int count = argument > 0 && mode != "all" ? static_cast<int>(argument) : 10000;
-    if (mode == "listing" || mode == "identify" || mode == "all") {
-        return RunListingAndIdentification(folder.path(), count, mode != "identify", mode != "listing");
-    }
-    if (mode != "report") {
-        std::fprintf(stderr, "usage: %s [all | report [MB] | listing [N] | identify [N]]\n", argv[0]);
-        return 64;
+    if (all || modeName == "listing" || modeName == "identify") {
+        const int count = all ? 10000 : static_cast<int>(size);
+        return RunListingAndIdentification(folder.path(), count, modeName != "identify", modeName != "listing");
     }
     return 0;
 }
