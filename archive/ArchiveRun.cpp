@@ -593,6 +593,9 @@ bool RunArchive(ApplicationContext& context, ArchiveRunReport& report)
         return true;
     }
     report.ran = true;
+    // The run calls the library several times for each staged file: it stays loaded until the run ends, and
+    // a library file replaced meanwhile serves the next run.
+    const ReportLibrarySession library(ReportLibraryCandidates(context));
     RunState run(context);
     try {
         // A run killed while it filed a file left a note of it: that filing is completed first.

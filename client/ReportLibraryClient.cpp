@@ -3,6 +3,8 @@
 #include "platform/DynamicLibrary.h"
 #include "platform/SystemInfo.h"
 
+#include <utility>
+
 namespace talmere {
 
 std::vector<std::string> DefaultReportLibraryCandidates()
@@ -13,24 +15,52 @@ std::vector<std::string> DefaultReportLibraryCandidates()
             kReportLibraryFallbackPath};
 }
 
-ReportLibraryCall CallReportLibrary(const char* exportName, TReportViewerRequest& request, bool wantMessage,
-                                    const std::vector<std::string>& candidates)
+namespace {
+
+// The innermost session of this thread.
+thread_local ReportLibrarySession* t_session = nullptr;
+
+// Loads the first candidate that loads; otherwise tells why none did.
+void LoadFirst(platform::DynamicLibrary& library, const std::vector<std::string>& candidates, ReportLibraryCall& call)
 {
-    ReportLibraryCall call;
-    platform::DynamicLibrary library;
     for (const std::string& candidate : candidates) {
         if (library.load(candidate)) {
-            break;
+            call.loadError.clear();
+            return;
         }
         if (!call.loadError.empty()) {
             call.loadError += "; ";
         }
         call.loadError += library.errorText();
     }
+}
+
+} // namespace
+
+ReportLibrarySession::ReportLibrarySession(std::vector<std::string> candidates)
+    : m_candidates(std::move(candidates)), m_outer(t_session)
+{
+    t_session = this;
+}
+
+ReportLibrarySession::~ReportLibrarySession()
+{
+    t_session = m_outer;
+}
+
+ReportLibraryCall CallReportLibrary(const char* exportName, TReportViewerRequest& request, bool wantMessage,
+                                    const std::vector<std::string>& candidates)
+{
+    ReportLibraryCall call;
+    platform::DynamicLibrary ownLibrary;
+    ReportLibrarySession* session = t_session != nullptr && t_session->m_candidates == candidates ? t_session : nullptr;
+    platform::DynamicLibrary& library = session != nullptr ? session->m_library : ownLibrary;
+    if (!library.isLoaded()) {
+        LoadFirst(library, candidates, call);
+    }
     if (!library.isLoaded()) {
         return call;
     }
-    call.loadError.clear();
 
     const auto run = reinterpret_cast<ReportRequestFunction>(library.symbol(exportName));
     const auto statusMessage = reinterpret_cast<StatusMessageFunction>(library.symbol(kGetReportViewerStatusMessage));

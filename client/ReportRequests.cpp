@@ -87,6 +87,11 @@ bool BuildTypeRequest(const ApplicationContext& context, int typeIndex, const Re
     return true;
 }
 
+std::vector<std::string> ReportLibraryCandidates(const ApplicationContext& context)
+{
+    return context.reportLibraryCandidates.empty() ? DefaultReportLibraryCandidates() : context.reportLibraryCandidates;
+}
+
 ReportLibraryCall CallLibrary(const ApplicationContext& context, const char* exportName, TReportViewerRequest& request,
                               bool wantMessage)
 {

@@ -43,7 +43,11 @@ bool BuildTypeRequest(const ApplicationContext& context, int typeIndex, const Re
 // Stores a path in a request field; false when it does not fit.
 bool SetRequestPath(RequestPathField& field, const QString& path);
 
-// Binds the library for one call, where the context says it is.
+// Where the context says the library is: its own candidates, or the default ones when it names none.
+std::vector<std::string> ReportLibraryCandidates(const ApplicationContext& context);
+
+// Binds the library for one call, where the context says it is (through the thread's session for these
+// candidates, when one lives).
 ReportLibraryCall CallLibrary(const ApplicationContext& context, const char* exportName, TReportViewerRequest& request,
                               bool wantMessage);
 

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -249,4 +250,28 @@ TEST_F(ArchiveRun, RunsOfOneInstallationTakeTurnsThroughTheirLockFile)
     platform::SharedLockFile after;
     ASSERT_TRUE(after.open(lockPath));
     EXPECT_EQ(after.lockByte(0), platform::SharedLockFile::LockResult::Locked);
+}
+
+TEST_F(ArchiveRun, HoldsTheLibraryOnlyWhileItRunsSoTheNextRunLoadsItAfresh)
+{
+    configure("Acks=\n", Text("Acks", "AK", {"ReportFormat=ANSI_999", "FileNameMask=*.X12", "SearchIdent1=ISA"}));
+    const fs::path library = world.root() / "libtalmrdll.so";
+    fs::copy_file(TALMRDLL_PATH, library);
+    world.context().reportLibraryCandidates = {library.string()};
+    world.stage("ACK1.X12", test::Acknowledgment999("20240202", "0700", 1));
+    EXPECT_TRUE(RunArchive(world.context()));
+    EXPECT_EQ(FileNames(world.archive() / "AK"), Names{"AK240202.001"});
+    EXPECT_EQ(::dlopen(library.c_str(), RTLD_NOW | RTLD_NOLOAD), nullptr);
+
+    // The library file is replaced between the runs by one that cannot be loaded: the next run says so.
+    fs::remove(library);
+    test::WriteFile(library, "no library");
+    world.stage("ACK2.X12", test::Acknowledgment999("20240203", "0700", 2));
+    EXPECT_TRUE(RunArchive(world.context()));
+    EXPECT_EQ(FileNames(world.mailbox()), Names{"ACK2.X12"});
+    const auto lines = test::ArchiveLogLines(world.archive());
+    ASSERT_EQ(lines.size(), 2u);
+    ASSERT_EQ(lines[1].size(), 5u);
+    EXPECT_EQ(lines[1][3], "FAILED");
+    EXPECT_EQ(lines[1][4], "report library: Unable to load report viewer library.");
 }

@@ -12,6 +12,17 @@ using test::MakeRequest;
 
 namespace {
 
+// Whether the library file of this path is loaded in the process now.
+bool IsLoaded(const std::string& path)
+{
+    void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD);
+    if (handle == nullptr) {
+        return false;
+    }
+    ::dlclose(handle);
+    return true;
+}
+
 // Installs a library file as dll/talmrdll/libtalmrdll.so below a folder.
 void InstallBelow(const std::filesystem::path& folder, const std::filesystem::path& library)
 {
@@ -81,4 +92,55 @@ TEST(ReportLibraryClient, TriesTheCandidatesInOrderAndUnloadsAfterTheCall)
         CallReportLibrary(kRetrieveListColumnDetails, request, true, {(folder / "absent.so").string(), TALMRDLL_PATH});
     EXPECT_EQ(call.status, kStatusSuccess);
     EXPECT_EQ(::dlopen(TALMRDLL_PATH, RTLD_NOW | RTLD_NOLOAD), nullptr);
+}
+
+TEST(ReportLibrarySession, KeepsTheLibraryLoadedForItsCallsOnlyUntilItEnds)
+{
+    test::TempFolder folder;
+    const std::string copy = (folder / "libtalmrdll.so").string();
+    std::filesystem::copy_file(TALMRDLL_PATH, copy);
+    TReportViewerRequest request = MakeRequest("TEXT");
+    {
+        const ReportLibrarySession session({TALMRDLL_PATH});
+        EXPECT_FALSE(session.isLoaded());
+        for (int call = 0; call < 2; ++call) {
+            EXPECT_EQ(CallReportLibrary(kRetrieveListColumnDetails, request, true, {TALMRDLL_PATH}).status,
+                      kStatusSuccess);
+            EXPECT_TRUE(IsLoaded(TALMRDLL_PATH));
+        }
+        // A call with other candidates binds its library for itself.
+        EXPECT_EQ(CallReportLibrary(kRetrieveListColumnDetails, request, true, {copy}).status, kStatusSuccess);
+        EXPECT_FALSE(IsLoaded(copy));
+        {
+            // The inner session serves the calls while it lives, and the outer one keeps its library.
+            const ReportLibrarySession inner({copy});
+            EXPECT_EQ(CallReportLibrary(kRetrieveListColumnDetails, request, true, {copy}).status, kStatusSuccess);
+            EXPECT_TRUE(IsLoaded(copy));
+        }
+        EXPECT_FALSE(IsLoaded(copy));
+        EXPECT_TRUE(session.isLoaded());
+        EXPECT_EQ(CallReportLibrary(kRetrieveListColumnDetails, request, true, {TALMRDLL_PATH}).status, kStatusSuccess);
+    }
+    EXPECT_FALSE(IsLoaded(TALMRDLL_PATH));
+}
+
+TEST(ReportLibrarySession, ALibraryFileReplacedOrAddedIsPickedUpByTheNextCallThatLoads)
+{
+    test::TempFolder folder;
+    const std::string path = (folder / "libtalmrdll.so").string();
+    TReportViewerRequest request = MakeRequest("TEXT");
+    {
+        // A session whose first call found no library looks again at the next call.
+        const ReportLibrarySession session({path});
+        EXPECT_EQ(CallReportLibrary(kRetrieveListColumnDetails, request, true, {path}).binding,
+                  ReportLibraryCall::Binding::LibraryNotFound);
+        std::filesystem::copy_file(TALMRDLL_PATH, path);
+        EXPECT_EQ(CallReportLibrary(kRetrieveListColumnDetails, request, true, {path}).status, kStatusSuccess);
+    }
+    // Replaced between two sessions: the second one loads the new file.
+    std::filesystem::remove(path);
+    std::filesystem::copy_file(FAKE_PARTIAL_LIBRARY_PATH, path);
+    const ReportLibrarySession next({path});
+    EXPECT_EQ(CallReportLibrary(kRetrieveListColumnDetails, request, true, {path}).binding,
+              ReportLibraryCall::Binding::ExportMissing);
 }
