@@ -78,13 +78,14 @@ int WriteClaimListing(const ReportRequest& request, const ClaimReportType& type)
     return WriteDirectoryListing(request, [buildLine](const std::filesystem::path& folder,
                                                       const std::vector<std::string>& names, const ReportRequest& r) {
         ListingLines lines;
+        const ReportFolder opened(folder);
         ReportInputFile in;
         std::string line;
         int firstFailure = kStatusSuccess;
         for (const std::string& name : names) {
             const std::filesystem::path file = folder / name;
             line.clear();
-            const int status = in.open(file) ? buildLine(in, file, name, line) : kStatusInvalidRecord;
+            const int status = in.open(opened, name) ? buildLine(in, file, name, line) : kStatusInvalidRecord;
             in.close();
             if (status == kStatusSuccess) {
                 lines.add(line);

@@ -1,8 +1,10 @@
-// The library's only operating-system calls beyond the standard library: the clock, local time and the
-// creation of temporary files.
+// The library's only operating-system calls beyond the standard library: the clock, local time, the
+// creation of temporary files and the reading and writing of report files by handle.
 #include "library/frame/OperatingSystem.h"
 
+#include <cerrno>
 #include <ctime>
+#include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
 #include <system_error>
@@ -83,6 +85,85 @@ std::filesystem::path CreateTemporaryFile(std::string_view prefix)
     }
     ::close(fd);
     return pattern;
+}
+
+int OpenFolderHandle(const std::filesystem::path& folder)
+{
+    const int handle = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    return handle >= 0 ? handle : kNoFileHandle;
+}
+
+int OpenRegularFileHandle(int folder, const std::filesystem::path& name, std::uint64_t& size, bool& missing)
+{
+    const int base = folder == kNoFileHandle ? AT_FDCWD : folder;
+    missing = false;
+    // O_NONBLOCK lets the open of a pipe without a writer return at once, so that it is refused below rather
+    // than waited for; reads of a regular file ignore it. O_NOCTTY keeps a terminal from becoming ours.
+    const int handle = ::openat(base, name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    struct stat info {};
+    if (handle < 0) {
+        // Only a failure costs this second look: a regular file that cannot be opened is unreadable, anything
+        // else is not there as far as a reader of report files is concerned.
+        missing = ::fstatat(base, name.c_str(), &info, 0) != 0 || !S_ISREG(info.st_mode);
+        return kNoFileHandle;
+    }
+    const bool known = ::fstat(handle, &info) == 0;
+    if (!known || !S_ISREG(info.st_mode)) {
+        missing = known;
+        ::close(handle);
+        return kNoFileHandle;
+    }
+    size = static_cast<std::uint64_t>(info.st_size);
+    return handle;
+}
+
+int CreateFileHandle(const std::filesystem::path& path)
+{
+    const int handle = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    return handle >= 0 ? handle : kNoFileHandle;
+}
+
+std::ptrdiff_t ReadFileHandle(int handle, void* buffer, std::size_t size)
+{
+    for (;;) {
+        const ssize_t count = ::read(handle, buffer, size);
+        if (count >= 0 || errno != EINTR) {
+            return count;
+        }
+    }
+}
+
+bool WriteFileHandle(int handle, const void* data, std::size_t size)
+{
+    const auto* bytes = static_cast<const char*>(data);
+    while (size > 0) {
+        const ssize_t count = ::write(handle, bytes, size);
+        if (count < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        if (count == 0) {
+            // A device that takes nothing would keep us here forever.
+            errno = EIO;
+            return false;
+        }
+        bytes += count;
+        size -= static_cast<std::size_t>(count);
+    }
+    return true;
+}
+
+bool TruncateFileHandle(int handle, std::uint64_t size)
+{
+    const auto length = static_cast<off_t>(size);
+    return ::ftruncate(handle, length) == 0 && ::lseek(handle, length, SEEK_SET) == length;
+}
+
+bool CloseFileHandle(int handle)
+{
+    return ::close(handle) == 0;
 }
 
 } // namespace talmere

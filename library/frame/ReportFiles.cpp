@@ -1,5 +1,7 @@
 #include "library/frame/ReportFiles.h"
 
+#include "library/frame/OperatingSystem.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -11,34 +13,61 @@ namespace talmere {
 namespace {
 constexpr std::size_t kInputBufferSize = 256 * 1024;
 constexpr std::size_t kOutputBufferSize = 256 * 1024;
+// A piece at least this large goes to the file directly when nothing is buffered: copying it into the buffer
+// first would only double the work of a report that writes hundreds of megabytes.
+constexpr std::size_t kDirectWriteSize = 32 * 1024;
 } // namespace
+
+ReportFolder::ReportFolder(std::filesystem::path path) : m_path(std::move(path)), m_handle(OpenFolderHandle(m_path)) {}
+
+ReportFolder::~ReportFolder()
+{
+    if (m_handle != kNoFileHandle) {
+        CloseFileHandle(m_handle);
+    }
+}
 
 bool ReportInputFile::open(const std::filesystem::path& path)
 {
     close();
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error)) {
+    std::uint64_t size = 0;
+    const int handle = OpenRegularFileHandle(kNoFileHandle, path, size, m_missing);
+    return start(handle, size);
+}
+
+bool ReportInputFile::open(const ReportFolder& folder, std::string_view name)
+{
+    if (folder.m_handle == kNoFileHandle) {
+        return open(folder.path() / name);
+    }
+    close();
+    std::uint64_t size = 0;
+    const int handle = OpenRegularFileHandle(folder.m_handle, std::filesystem::path(name), size, m_missing);
+    return start(handle, size);
+}
+
+bool ReportInputFile::start(int handle, std::uint64_t size)
+{
+    if (handle == kNoFileHandle) {
         return false;
     }
-    m_file = std::fopen(path.c_str(), "rb");
-    if (m_file == nullptr) {
-        return false;
-    }
-    std::setvbuf(m_file, nullptr, _IONBF, 0);
+    m_handle = handle;
     if (!m_buffer) {
-        // Every byte is written by fread before it is read: there is nothing to clear.
+        // Every byte is written by a read before it is read: there is nothing to clear.
         m_buffer = std::make_unique_for_overwrite<unsigned char[]>(kInputBufferSize);
     }
     m_pos = m_limit = m_buffer.get();
+    m_size = size;
+    m_read = 0;
     m_ended = m_failed = false;
     return true;
 }
 
 void ReportInputFile::close()
 {
-    if (m_file != nullptr) {
-        std::fclose(m_file);
-        m_file = nullptr;
+    if (m_handle != kNoFileHandle) {
+        CloseFileHandle(m_handle);
+        m_handle = kNoFileHandle;
     }
     m_pos = m_limit = nullptr;
     m_ended = true;
@@ -46,49 +75,87 @@ void ReportInputFile::close()
 
 bool ReportInputFile::refill()
 {
-    if (m_file == nullptr || m_ended) {
+    if (m_handle == kNoFileHandle || m_ended) {
         return false;
     }
-    const std::size_t n = std::fread(m_buffer.get(), 1, kInputBufferSize, m_file);
-    if (n == 0) {
-        m_failed = std::ferror(m_file) != 0;
+    const std::ptrdiff_t n = ReadFileHandle(m_handle, m_buffer.get(), kInputBufferSize);
+    if (n <= 0) {
+        m_failed = n < 0;
         m_ended = true;
         return false;
     }
     m_pos = m_buffer.get();
     m_limit = m_pos + n;
+    m_read += static_cast<std::uint64_t>(n);
+    // A read that fell short once the size the file had when it was opened is reached is the end of the file:
+    // the read that would answer nothing is spared, which is a third of a small file's reads. A short read
+    // before that size (a file cut meanwhile, an interrupted read) reads on.
+    if (static_cast<std::size_t>(n) < kInputBufferSize && m_read >= m_size) {
+        m_ended = true;
+    }
     return true;
 }
 
 ReportOutputFile::~ReportOutputFile()
 {
-    if (m_file != nullptr) {
-        std::fclose(m_file);
+    if (m_handle != kNoFileHandle) {
+        drain();
+        CloseFileHandle(m_handle);
     }
 }
 
 bool ReportOutputFile::create(const std::filesystem::path& path)
 {
-    if (m_file != nullptr) {
-        std::fclose(m_file);
+    if (m_handle != kNoFileHandle) {
+        drain();
+        CloseFileHandle(m_handle);
     }
     m_path = path;
-    m_file = std::fopen(path.c_str(), "wb");
-    if (m_file == nullptr) {
+    m_used = 0;
+    m_handle = CreateFileHandle(path);
+    if (m_handle == kNoFileHandle) {
         return false;
     }
-    std::setvbuf(m_file, nullptr, _IOFBF, kOutputBufferSize);
+    if (!m_buffer) {
+        m_buffer = std::make_unique_for_overwrite<char[]>(kOutputBufferSize);
+    }
     return true;
+}
+
+bool ReportOutputFile::drain()
+{
+    const std::size_t used = m_used;
+    m_used = 0;
+    return used == 0 || WriteFileHandle(m_handle, m_buffer.get(), used);
+}
+
+void ReportOutputFile::fail(std::string_view what) const
+{
+    throw ReportOutputError(std::string(what) + " " + m_path.string() + ": " + std::strerror(errno));
 }
 
 void ReportOutputFile::write(std::string_view text)
 {
-    if (m_file == nullptr) {
+    if (m_handle == kNoFileHandle) {
         throw ReportOutputError("output file is not open: " + m_path.string());
     }
-    if (!text.empty() && std::fwrite(text.data(), 1, text.size(), m_file) != text.size()) {
-        throw ReportOutputError("cannot write " + m_path.string() + ": " + std::strerror(errno));
+    if (text.size() <= kOutputBufferSize - m_used) {
+        if (m_used > 0 || text.size() < kDirectWriteSize) {
+            std::memcpy(m_buffer.get() + m_used, text.data(), text.size());
+            m_used += text.size();
+            return;
+        }
+    } else if (!drain()) {
+        fail("cannot write");
     }
+    if (text.size() >= kDirectWriteSize) {
+        if (!WriteFileHandle(m_handle, text.data(), text.size())) {
+            fail("cannot write");
+        }
+        return;
+    }
+    std::memcpy(m_buffer.get(), text.data(), text.size());
+    m_used = text.size();
 }
 
 void ReportOutputFile::writeLine(std::string_view text)
@@ -99,27 +166,28 @@ void ReportOutputFile::writeLine(std::string_view text)
 
 void ReportOutputFile::truncate(std::uint64_t size)
 {
-    if (m_file == nullptr || std::fflush(m_file) != 0) {
-        throw ReportOutputError("cannot write " + m_path.string() + ": " + std::strerror(errno));
+    if (m_handle == kNoFileHandle || !drain()) {
+        fail("cannot write");
     }
-    std::error_code error;
-    std::filesystem::resize_file(m_path, size, error);
-    if (error || std::fseek(m_file, static_cast<long>(size), SEEK_SET) != 0) {
-        throw ReportOutputError("cannot cut " + m_path.string());
+    if (!TruncateFileHandle(m_handle, size)) {
+        fail("cannot cut");
     }
 }
 
 void ReportOutputFile::close()
 {
-    if (m_file == nullptr) {
+    if (m_handle == kNoFileHandle) {
         return;
     }
-    std::FILE* file = m_file;
-    m_file = nullptr;
-    const bool flushed = std::fflush(file) == 0 && std::ferror(file) == 0;
-    const bool closed = std::fclose(file) == 0;
-    if (!flushed || !closed) {
-        throw ReportOutputError("cannot write " + m_path.string() + ": " + std::strerror(errno));
+    const bool drained = drain();
+    const int drainError = errno;
+    const bool closed = CloseFileHandle(m_handle);
+    m_handle = kNoFileHandle;
+    if (!drained || !closed) {
+        if (!drained) {
+            errno = drainError;
+        }
+        fail("cannot write");
     }
 }
 

@@ -12,6 +12,23 @@
 
 namespace talmere {
 
+// A folder whose files are read one after another (a listing), held open so that each file is opened by its
+// name in it. A folder that cannot be held open still serves: its files are then opened by their paths.
+class ReportFolder {
+public:
+    explicit ReportFolder(std::filesystem::path path);
+    ReportFolder(const ReportFolder&) = delete;
+    ReportFolder& operator=(const ReportFolder&) = delete;
+    ~ReportFolder();
+
+    const std::filesystem::path& path() const { return m_path; }
+
+private:
+    friend class ReportInputFile;
+    std::filesystem::path m_path;
+    int m_handle;
+};
+
 // A report file read as a stream of bytes through one buffer, so memory stays flat whatever the file's size.
 // The buffer is allocated at the first open and reused for every later file the object opens, without being
 // cleared: a listing opens thousands of small files with one object. The byte 26 (Ctrl-Z) ends the file for
@@ -28,8 +45,13 @@ public:
 
     // Opens a regular file; folders, devices and pipes are refused so that reading never blocks.
     bool open(const std::filesystem::path& path);
+    // The same for the file of that name in a folder held open.
+    bool open(const ReportFolder& folder, std::string_view name);
     void close();
-    bool isOpen() const { return m_file != nullptr; }
+    bool isOpen() const { return m_handle >= 0; }
+    // After an open that failed: true when there was no regular file to open (nothing by that name, a folder,
+    // a device or a pipe), false when there was one that could not be read.
+    bool missing() const { return m_missing; }
 
     // The next byte (0 to 255), or kEnd.
     int get()
@@ -77,12 +99,17 @@ public:
     }
 
 private:
-    std::FILE* m_file = nullptr;
+    bool start(int handle, std::uint64_t size);
+
+    int m_handle = -1;
     std::unique_ptr<unsigned char[]> m_buffer;
     const unsigned char* m_pos = nullptr;
     const unsigned char* m_limit = nullptr;
+    std::uint64_t m_size = 0; // as the file was opened
+    std::uint64_t m_read = 0;
     bool m_ended = false;
     bool m_failed = false;
+    bool m_missing = false;
 };
 
 // Raised when an output file cannot be written; the exports turn it into a status.
@@ -92,17 +119,18 @@ public:
 };
 
 // An output file (a listing, a report, a claim selection), created anew, written through a buffer. Lines end in
-// CR LF.
+// CR LF. Large pieces (the report text writer's) go to the file directly rather than through the buffer.
 class ReportOutputFile {
 public:
     ReportOutputFile() = default;
     ReportOutputFile(const ReportOutputFile&) = delete;
     ReportOutputFile& operator=(const ReportOutputFile&) = delete;
+    // Writes what is still buffered, as far as it can: an output that was not closed keeps what it was given.
     ~ReportOutputFile();
 
     // False when the file cannot be created.
     bool create(const std::filesystem::path& path);
-    bool isOpen() const { return m_file != nullptr; }
+    bool isOpen() const { return m_handle >= 0; }
 
     // These raise ReportOutputError when the data cannot be written (disk full, file gone).
     void write(std::string_view text);
@@ -112,8 +140,14 @@ public:
     void close();
 
 private:
-    std::FILE* m_file = nullptr;
+    // Hands the buffered bytes to the file; false when they could not all be written.
+    bool drain();
+    [[noreturn]] void fail(std::string_view what) const;
+
+    int m_handle = -1;
     std::filesystem::path m_path;
+    std::unique_ptr<char[]> m_buffer;
+    std::size_t m_used = 0;
 };
 
 // Copies a file byte for byte over the target, through a temporary file beside it: the target is replaced only

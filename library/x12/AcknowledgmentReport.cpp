@@ -568,13 +568,14 @@ void WriteInterchangeAckBlock(ReportText& out, const InterchangeAck& ack)
     out.blankLine();
 }
 
-// Reads the whole file into its summary: 0, 3 for a missing file, or 98 with the process-error text. A listing
-// reuses one reader for all its files.
-int ScanAcknowledgment(X12SegmentReader& reader, const std::filesystem::path& file, THeaderInfo& info)
+// Reads the whole file that open() opens with the reader into its summary: 0, 3 for a missing file, or 98 with
+// the process-error text. A listing reuses one reader for all its files.
+template <typename Open>
+int ScanAcknowledgment(X12SegmentReader& reader, Open open, THeaderInfo& info)
 {
     info = THeaderInfo{};
     return ScanX12File<AcknowledgmentWalk>(
-        reader, file,
+        reader, open,
         [&reader](const AcknowledgmentWalk& walk, int status) {
             // A file without AK1 is only an acknowledgment when it holds an interchange acknowledgment alone.
             const bool acknowledgment = walk.ak1Seen() || (walk.ta1Taken() && !walk.faGroupSeen());
@@ -589,14 +590,16 @@ int ScanAcknowledgment(X12SegmentReader& reader, const std::filesystem::path& fi
 int ScanAcknowledgment(const std::filesystem::path& file, THeaderInfo& info)
 {
     X12SegmentReader reader(X12ReaderVariant::Acknowledgment);
-    return ScanAcknowledgment(reader, file, info);
+    return ScanAcknowledgment(
+        reader, [&reader, &file] { return reader.open(file); }, info);
 }
 
-int BuildAcknowledgmentListingLine(X12SegmentReader& reader, const std::filesystem::path& file, std::string_view name,
+int BuildAcknowledgmentListingLine(X12SegmentReader& reader, const ReportFolder& folder, std::string_view name,
                                    std::string& line)
 {
     THeaderInfo info;
-    if (const int status = ScanAcknowledgment(reader, file, info); status != 0) {
+    const auto open = [&reader, &folder, name] { return reader.open(folder, name); };
+    if (const int status = ScanAcknowledgment(reader, open, info); status != 0) {
         return status;
     }
     if (!info.hasDateTime) {

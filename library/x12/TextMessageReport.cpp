@@ -303,11 +303,11 @@ bool TextMessageWalk::summaryDateTime(X12Date& date, X12Time& time) const
 
 // Reads the file into its summary: 0, 3 for a missing file, 6 when it gives no date, or 98 with the
 // process-error text.
-int ScanTextMessage(X12SegmentReader& reader, const std::filesystem::path& file, THeaderInfo& info)
+int ScanTextMessage(X12SegmentReader& reader, const ReportFolder& folder, std::string_view name, THeaderInfo& info)
 {
     info = THeaderInfo{};
     return ScanX12File<TextMessageWalk>(
-        reader, file,
+        reader, [&reader, &folder, name] { return reader.open(folder, name); },
         [&reader](const TextMessageWalk& walk, int status) {
             return walk.mitSeen() ? status : reader.FailNotValid(kMissingMit);
         },
@@ -323,11 +323,11 @@ int ScanTextMessage(X12SegmentReader& reader, const std::filesystem::path& file,
         });
 }
 
-int BuildTextMessageListingLine(X12SegmentReader& reader, const std::filesystem::path& file, std::string_view name,
+int BuildTextMessageListingLine(X12SegmentReader& reader, const ReportFolder& folder, std::string_view name,
                                 std::string& line)
 {
     THeaderInfo info;
-    if (const int status = ScanTextMessage(reader, file, info); status != 0) {
+    if (const int status = ScanTextMessage(reader, folder, name, info); status != 0) {
         return status;
     }
     line = X12ListingLine(info.date, info.time, name,

@@ -16,9 +16,13 @@ int CreateX12Listing(const ReportRequest& request, X12ReaderVariant variant, X12
 {
     X12SegmentReader reader(variant);
     return WriteDirectoryListing(
-        request, ListingLineBuilder([&reader, buildLine](const std::filesystem::path& file, std::string_view name,
-                                                         const ReportRequest&, std::string& line) {
-            return buildLine(reader, file, name, line);
+        request, ListingBuilder([&reader, buildLine](const std::filesystem::path& folder,
+                                                     const std::vector<std::string>& names, const ReportRequest& r) {
+            const ReportFolder opened(folder);
+            return BuildListingLines(
+                folder, names, r,
+                [&reader, &opened, buildLine](const std::filesystem::path&, std::string_view name, const ReportRequest&,
+                                              std::string& line) { return buildLine(reader, opened, name, line); });
         }));
 }
 

@@ -27,19 +27,17 @@ inline constexpr std::string_view kX12Unexpected = "(unexpected exception)";
 // True for a path that names a regular file.
 bool IsX12ReportFile(const std::filesystem::path& file);
 
-// The scan of one file: 3 when it is missing; otherwise the file is opened and walked without report text.
-// judge(walk, status) answers the format's verdict on what the walk found; a read failure overrides that
-// verdict. summarize(walk, status) then takes the walk's summary and answers the final status. An exception
-// makes the file not valid, and neither is called when the file cannot be opened.
-template <typename Walk, typename Judge, typename Summarize>
-int ScanX12File(X12SegmentReader& reader, const std::filesystem::path& file, Judge judge, Summarize summarize)
+// The scan of one file, which open() opens with the reader (answering what the reader's open answered): 3 when
+// there is no such file; otherwise the file is walked without report text. judge(walk, status) answers the
+// format's verdict on what the walk found; a read failure overrides that verdict. summarize(walk, status) then
+// takes the walk's summary and answers the final status. An exception makes the file not valid, and neither is
+// called when the file cannot be opened.
+template <typename Walk, typename Open, typename Judge, typename Summarize>
+int ScanX12File(X12SegmentReader& reader, Open open, Judge judge, Summarize summarize)
 {
-    if (!IsX12ReportFile(file)) {
-        return kStatusFileMissing;
-    }
     try {
-        if (!reader.open(file)) {
-            return reader.FailNotValid(kX12Unexpected);
+        if (!open()) {
+            return reader.fileMissing() ? kStatusFileMissing : reader.FailNotValid(kX12Unexpected);
         }
         Walk walk(reader, nullptr);
         int status = walk.run();
@@ -89,11 +87,12 @@ int GenerateX12Report(const ReportRequest& request, X12ReaderVariant variant, Fi
     return status;
 }
 
-// A format's listing line of one file, read with the reader it is given.
-using X12ListingLineBuilder = int (*)(X12SegmentReader& reader, const std::filesystem::path& file,
-                                      std::string_view name, std::string& line);
+// A format's listing line of the named file in the folder, read with the reader it is given.
+using X12ListingLineBuilder = int (*)(X12SegmentReader& reader, const ReportFolder& folder, std::string_view name,
+                                      std::string& line);
 
-// The directory listing of the request, every file read with one reader of the variant.
+// The directory listing of the request, every file read with one reader of the variant, by its name in the
+// folder held open.
 int CreateX12Listing(const ReportRequest& request, X12ReaderVariant variant, X12ListingLineBuilder buildLine);
 
 // A listing line of an X12 type (ListingLine, with hours and minutes) dated by the file's X12 date and time.

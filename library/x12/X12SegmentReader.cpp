@@ -61,7 +61,19 @@ X12SegmentReader::X12SegmentReader(X12ReaderVariant variant)
 
 bool X12SegmentReader::open(const std::filesystem::path& path)
 {
-    m_fileName = path.filename().string();
+    startFile(path.filename().string());
+    return m_file.open(path);
+}
+
+bool X12SegmentReader::open(const ReportFolder& folder, std::string_view name)
+{
+    startFile(std::string(name));
+    return m_file.open(folder, name);
+}
+
+void X12SegmentReader::startFile(std::string fileName)
+{
+    m_fileName = std::move(fileName);
     m_header.clear();
     m_elementSeparator = '*';
     m_componentSeparator = ':';
@@ -70,7 +82,6 @@ bool X12SegmentReader::open(const std::filesystem::path& path)
     m_version = X12Version::Other;
     updateCharClasses();
     clearSegment();
-    return m_file.open(path);
 }
 
 void X12SegmentReader::close()

@@ -61,7 +61,10 @@ public:
     // Opens a report file for reading from its start; false when it cannot be read. The file name, without
     // folder, is what the failure texts name.
     bool open(const std::filesystem::path& path);
+    bool open(const ReportFolder& folder, std::string_view name);
     void close();
+    // After an open that failed: true when there was no regular file by the name.
+    bool fileMissing() const { return m_file.missing(); }
     const std::string& fileName() const { return m_fileName; }
     // True when reading the file failed (as opposed to reaching its end): what was read is not the file.
     bool readFailed() const { return m_file.failed(); }
@@ -120,6 +123,7 @@ public:
 private:
     enum CharClass : std::uint8_t { kDrop, kKeep, kElementBreak, kSegmentBreak, kEndOfFile };
 
+    void startFile(std::string fileName);
     void updateCharClasses();
     bool stopsSearchFor(std::string_view name) const;
     void clearSegment();

@@ -130,6 +130,102 @@ TEST(ReportInputFile, OneObjectReadsFileAfterFileWithoutLeftovers)
     EXPECT_EQ(file.get(), ReportInputFile::kEnd);
 }
 
+namespace {
+
+// Everything the file gives through get() until its end.
+std::string ReadAll(ReportInputFile& file)
+{
+    std::string read;
+    for (int c = file.get(); c != ReportInputFile::kEnd; c = file.get()) {
+        read.push_back(static_cast<char>(c));
+    }
+    return read;
+}
+
+} // namespace
+
+TEST(ReportInputFile, OpensByNameInAFolderHeldOpenAsByPath)
+{
+    test::TempFolder folder;
+    // Around the buffer's size, where the end of a file is told from a read that fell short.
+    const std::vector<std::size_t> sizes{0, 1, 262143, 262144, 262145, 524288};
+    for (std::size_t size : sizes) {
+        test::WriteFile(folder / ("F" + std::to_string(size)), std::string(size, 'k'));
+    }
+    const ReportFolder opened(folder.path());
+    ReportInputFile file;
+    for (std::size_t size : sizes) {
+        ASSERT_TRUE(file.open(opened, "F" + std::to_string(size)));
+        EXPECT_EQ(ReadAll(file).size(), size);
+        EXPECT_FALSE(file.failed());
+    }
+    ASSERT_EQ(::mkfifo((folder / "pipe").c_str(), 0600), 0);
+    std::filesystem::create_directory(folder / "sub");
+    for (const char* name : {"missing", "sub", "pipe"}) {
+        EXPECT_FALSE(file.open(opened, name)) << name;
+        EXPECT_TRUE(file.missing()) << name;
+        EXPECT_EQ(file.get(), ReportInputFile::kEnd);
+    }
+    // A folder that cannot be held open still lists: its files are opened by their paths.
+    const ReportFolder vanished(folder / "vanished");
+    EXPECT_FALSE(file.open(vanished, "F1"));
+    EXPECT_TRUE(file.missing());
+}
+
+TEST(ReportInputFile, ReadsWhatAFileGainedAfterItWasOpened)
+{
+    // The size at the open only spares the last read; bytes added meanwhile are still read.
+    test::TempFolder folder;
+    test::WriteFile(folder / "growing", "start");
+    ReportInputFile file;
+    ASSERT_TRUE(file.open(folder / "growing"));
+    test::WriteFile(folder / "growing", "start" + std::string(300000, 'g'));
+    EXPECT_EQ(ReadAll(file).size(), 300005u);
+}
+
+TEST(ReportOutputFile, SmallAndLargePiecesReachTheFileInTheirOrder)
+{
+    // Small pieces are gathered, large ones written directly: what is gathered must go first.
+    test::TempFolder folder;
+    std::string expected;
+    {
+        ReportOutputFile out;
+        ASSERT_TRUE(out.create(folder / "out"));
+        for (std::size_t size : {5u, 40000u, 3u, 70000u, 1u, 262144u, 262143u, 100000u, 2u, 300000u}) {
+            const std::string piece(size, static_cast<char>('a' + expected.size() % 26));
+            out.write(piece);
+            expected += piece;
+        }
+        out.writeLine("last");
+        expected += "last\r\n";
+        out.close();
+    }
+    EXPECT_EQ(test::ReadFile(folder / "out"), expected);
+}
+
+TEST(ReportOutputFile, CutsAfterWhatWasGatheredAndKeepsWhatWasNotClosed)
+{
+    test::TempFolder folder;
+    {
+        ReportOutputFile out;
+        ASSERT_TRUE(out.create(folder / "cut"));
+        out.write("keep this");
+        out.write(std::string(50000, 'd'));
+        out.write("and that");
+        out.truncate(4);
+        out.write(" going on");
+        out.close();
+    }
+    EXPECT_EQ(test::ReadFile(folder / "cut"), "keep going on");
+    {
+        // An output given up on by an exception still holds what was written to it.
+        ReportOutputFile out;
+        ASSERT_TRUE(out.create(folder / "abandoned"));
+        out.writeLine("first line");
+    }
+    EXPECT_EQ(test::ReadFile(folder / "abandoned"), "first line\r\n");
+}
+
 TEST(ReportOutputFile, ReportsAFileThatCannotBeCreated)
 {
     test::TempFolder folder;
