@@ -178,9 +178,10 @@ private:
 
 // What one archive run carries from one type and folder to the next.
 struct RunState {
-    explicit RunState(const ApplicationContext& context) : journal(context) {}
+    explicit RunState(const ApplicationContext& context) : journal(context), scratch(context) {}
 
     FilingJournal journal;
+    IdentificationScratch scratch;
     RunFolders folders;
     ArchiveSequences sequences;
     // Staged files the run left where they were, each named once in the archive log.
@@ -294,7 +295,7 @@ ScanLists Scan(ApplicationContext& context, RunState& run, int index, const QStr
             } else {
                 QString failure;
                 if (std::optional<TDirectoryListingInfo> listed =
-                        CreateFileListingEntry(context, index, library.path(), &failure)) {
+                        CreateFileListingEntry(context, index, library.path(), run.scratch, &failure)) {
                     lists.archiveList.push_back({path, *listed});
                 } else if (!failure.isEmpty()) {
                     NoteFailed(context, run, index, path, failure);

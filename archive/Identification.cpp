@@ -49,21 +49,6 @@ void UpperInPlace(char* data, std::size_t size)
     }
 }
 
-// A scratch file of this process, removed when it goes.
-struct ScratchFile {
-    explicit ScratchFile(std::string made) : path(std::move(made)) {}
-    ~ScratchFile()
-    {
-        if (!path.empty()) {
-            platform::RemoveFile(path);
-        }
-    }
-    ScratchFile(const ScratchFile&) = delete;
-    ScratchFile& operator=(const ScratchFile&) = delete;
-
-    std::string path;
-};
-
 QString TrimRight(const QString& text)
 {
     qsizetype end = text.size();
@@ -205,8 +190,74 @@ LibraryPath::~LibraryPath()
     }
 }
 
+IdentificationScratch::IdentificationScratch(const ApplicationContext& context)
+    : m_folder(ToNativePath(context.folders.PrivateDirectory))
+{
+}
+
+IdentificationScratch::~IdentificationScratch()
+{
+    for (const std::string* made : {&m_reportText, &m_listing}) {
+        if (!made->empty()) {
+            platform::RemoveFile(*made);
+        }
+    }
+}
+
+const std::string& IdentificationScratch::path(File file)
+{
+    std::string& made = slot(file);
+    if (made.empty()) {
+        made = file == File::ReportText
+                   ? platform::CreateScratchFile(m_folder, kIdentificationScratchStem, kIdentificationScratchExtension)
+                   : platform::CreateScratchFile(m_folder, kIdentificationListingStem, kIdentificationListingExtension);
+    }
+    return made;
+}
+
+void IdentificationScratch::release(File file)
+{
+    std::string& made = slot(file);
+    // The library may have removed the file or put another in its place: one that cannot be emptied goes.
+    if (!made.empty() && !platform::EmptyRegularFile(made)) {
+        platform::RemoveFile(made);
+        made.clear();
+    }
+}
+
+namespace {
+
+// Empties a scratch file when its use is over, on every path.
+class ScratchUse {
+public:
+    ScratchUse(IdentificationScratch& scratch, IdentificationScratch::File file)
+        : m_scratch(scratch), m_file(file), m_path(scratch.path(file))
+    {
+    }
+    ~ScratchUse() { m_scratch.release(m_file); }
+    ScratchUse(const ScratchUse&) = delete;
+    ScratchUse& operator=(const ScratchUse&) = delete;
+
+    const std::string& path() const { return m_path; }
+
+private:
+    IdentificationScratch& m_scratch;
+    IdentificationScratch::File m_file;
+    std::string m_path;
+};
+
+} // namespace
+
 std::optional<TDirectoryListingInfo> CreateFileListingEntry(const ApplicationContext& context, int typeIndex,
                                                             const QString& stagedFile, QString* failure)
+{
+    IdentificationScratch scratch(context);
+    return CreateFileListingEntry(context, typeIndex, stagedFile, scratch, failure);
+}
+
+std::optional<TDirectoryListingInfo> CreateFileListingEntry(const ApplicationContext& context, int typeIndex,
+                                                            const QString& stagedFile, IdentificationScratch& scratch,
+                                                            QString* failure)
 {
     const auto fail = [failure](const QString& reason) -> std::optional<TDirectoryListingInfo> {
         if (failure != nullptr) {
@@ -217,6 +268,12 @@ std::optional<TDirectoryListingInfo> CreateFileListingEntry(const ApplicationCon
     const auto libraryFailure = [](const ReportLibraryCall& call) {
         return QStringLiteral("report library: ") + CallFailureText(call);
     };
+    // The request of both calls: the staged file, and the scratch file the library writes to.
+    const auto buildRequest = [&](const std::string& output, TReportViewerRequest& request) {
+        return BuildTypeRequest(context, typeIndex, RequestContent{true, true, true}, request) &&
+               SetRequestPath(request.ReportPath, stagedFile) &&
+               SetRequestPath(request.OutputPath, FromNativePath(output));
+    };
     try {
         if (!FileExists(stagedFile)) {
             return std::nullopt;
@@ -225,43 +282,39 @@ std::optional<TDirectoryListingInfo> CreateFileListingEntry(const ApplicationCon
             return fail(QStringLiteral("private folder not found"));
         }
         // The library must make a report of the file; the text it writes serves nothing else here. It goes
-        // to a file of this call's own, removed after the call on every path, so that no copy of a large
-        // staged file stays behind and the viewer's report text file (TALMRTMP.TXT) is never touched.
-        const ScratchFile reportText(platform::CreateScratchFile(ToNativePath(context.folders.PrivateDirectory),
-                                                                 kIdentificationScratchStem,
-                                                                 kIdentificationScratchExtension));
-        if (reportText.path.empty()) {
-            return fail(LastFileFailureReason() + QStringLiteral(" (private folder)"));
-        }
-        const std::optional<ReportLibraryCall> generated = CallGenerateReportFile(
-            context, typeIndex, stagedFile, ReportSelectionValues{}, false, FromNativePath(reportText.path));
-        if (!generated) {
-            return fail(QStringLiteral("name not usable (too long for the report library)"));
-        }
-        if (!generated->called()) {
-            return fail(libraryFailure(*generated));
-        }
-        if (generated->status != kStatusSuccess) {
-            return std::nullopt;
-        }
-        // The one-entry listing goes to a scratch file of this call's own as well: the type's listing file
-        // belongs to the report list, and another run of the same installation may be reading it.
-        const ScratchFile listingFile(platform::CreateScratchFile(ToNativePath(context.folders.PrivateDirectory),
-                                                                  kIdentificationListingStem,
-                                                                  kIdentificationListingExtension));
-        if (listingFile.path.empty()) {
-            return fail(LastFileFailureReason() + QStringLiteral(" (private folder)"));
-        }
-        const QString listing = FromNativePath(listingFile.path);
+        // to identification's own scratch file, emptied after the call on every path, so that no copy of a
+        // large staged file stays behind and the viewer's report text file (TALMRTMP.TXT) is never touched.
         TReportViewerRequest request;
-        if (!BuildTypeRequest(context, typeIndex, RequestContent{true, true, true}, request) ||
-            !SetRequestPath(request.ReportPath, stagedFile) || !SetRequestPath(request.OutputPath, listing)) {
+        {
+            const ScratchUse reportText(scratch, IdentificationScratch::File::ReportText);
+            if (reportText.path().empty()) {
+                return fail(LastFileFailureReason() + QStringLiteral(" (private folder)"));
+            }
+            if (!buildRequest(reportText.path(), request)) {
+                return fail(QStringLiteral("name not usable (too long for the report library)"));
+            }
+            const ReportLibraryCall generated = CallLibrary(context, kGenerateReportFile, request, false);
+            if (!generated.called()) {
+                return fail(libraryFailure(generated));
+            }
+            if (generated.status != kStatusSuccess) {
+                return std::nullopt;
+            }
+        }
+        // The one-entry listing goes to a scratch file of identification's own as well: the type's listing
+        // file belongs to the report list, and another run of the same installation may be reading it.
+        const ScratchUse listingFile(scratch, IdentificationScratch::File::Listing);
+        if (listingFile.path().empty()) {
+            return fail(LastFileFailureReason() + QStringLiteral(" (private folder)"));
+        }
+        if (!buildRequest(listingFile.path(), request)) {
             return fail(QStringLiteral("name not usable (too long for the report library)"));
         }
         const ReportLibraryCall call = CallLibrary(context, kCreateDirectoryListingFile, request, true);
         if (call.status != kStatusSuccess) {
             return fail(libraryFailure(call));
         }
+        const QString listing = FromNativePath(listingFile.path());
         const std::vector<std::string> lines =
             FileExists(listing) ? ReadListingLines(listing) : std::vector<std::string>();
         TDirectoryListingInfo info;

@@ -28,20 +28,14 @@ bool MatchesSearchIdents(const TReportConfigInfoRecord& type, const QString& fil
 // files that cannot be read pass.
 bool MatchesTextFormat(const TReportConfigInfoRecord& type, const QString& file);
 
-// The listing entry of one staged file, from the library, which so also tells whether the file makes a
-// report of the type. Leaves the type's listing file holding only this entry (the next check finds it
-// stale). The report text the library makes on the way goes to a scratch file of the call's own in the
-// private folder, removed again whatever the outcome; the viewer's report text file is never touched.
 // The report text identification has the library write goes to a scratch file of this name in the private
-// folder (the stem, six letters or digits, the extension), removed after each call.
+// folder (the stem, six letters or digits, the extension).
 inline constexpr char kIdentificationScratchStem[] = "TALMRTMP-";
 inline constexpr char kIdentificationScratchExtension[] = ".TXT";
 // The one-entry listing of a staged file goes to a scratch file of the same kind.
 inline constexpr char kIdentificationListingStem[] = "TALMRDID-";
 inline constexpr char kIdentificationListingExtension[] = ".DIR";
 
-// Nothing either when the file is no report of the type or when it could not be tried; in the second
-// case failure (when given) receives the reason for the archive log.
 // A staged file whose path the report library cannot take (longer than a request's path field, or holding a
 // line break, which would break the library's listing lines apart) is handed to it through a symbolic link
 // of this name in the private folder (the stem and six letters or digits), made for the run and removed by
@@ -68,7 +62,43 @@ private:
     bool m_linked = false;
 };
 
+// Identification's two scratch files in the private folder, the report text and the one-entry listing. Each is
+// made at its first use and removed when this goes, so that an archive run makes one of each for all its
+// staged files instead of two new files for every file it identifies. After each use a file is emptied: no
+// report text of a large staged file stays behind, and no listing is ever taken for the next file's.
+class IdentificationScratch {
+public:
+    explicit IdentificationScratch(const ApplicationContext& context);
+    ~IdentificationScratch();
+    IdentificationScratch(const IdentificationScratch&) = delete;
+    IdentificationScratch& operator=(const IdentificationScratch&) = delete;
+
+    enum class File { ReportText, Listing };
+
+    // The file's path, made now when it does not exist yet; empty when it cannot be made (the last file
+    // failure says why).
+    const std::string& path(File file);
+    // The file's use is over: it is emptied, or, when it cannot be, removed and made afresh at the next use.
+    void release(File file);
+
+private:
+    std::string& slot(File file) { return file == File::ReportText ? m_reportText : m_listing; }
+
+    std::string m_folder;
+    std::string m_reportText;
+    std::string m_listing;
+};
+
+// The listing entry of one staged file, from the library, which so also tells whether the file makes a
+// report of the type. The report text the library makes on the way and the one-entry listing go to the
+// scratch files, emptied again whatever the outcome; the viewer's report text file and the type's listing
+// file are never touched. Nothing either when the file is no report of the type or when it could not be
+// tried; in the second case failure (when given) receives the reason for the archive log.
 std::optional<TDirectoryListingInfo> CreateFileListingEntry(const ApplicationContext& context, int typeIndex,
                                                             const QString& stagedFile, QString* failure = nullptr);
+// The same with scratch files that serve many staged files.
+std::optional<TDirectoryListingInfo> CreateFileListingEntry(const ApplicationContext& context, int typeIndex,
+                                                            const QString& stagedFile, IdentificationScratch& scratch,
+                                                            QString* failure = nullptr);
 
 } // namespace talmere

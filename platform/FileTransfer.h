@@ -63,6 +63,11 @@ bool RemoveRegularFile(std::string_view path);
 // permissions) and anything but a regular file is refused: false, nothing changed.
 bool MakeWritable(std::string_view path);
 
+// Empties a regular file, which keeps its name: scratch work of this process that is done with its contents
+// but will use the file again. True when the file is empty afterwards. A symbolic link is never followed, and
+// anything but a regular file is refused: false, nothing changed.
+bool EmptyRegularFile(std::string_view path);
+
 // A new empty file of a unique name in a folder (stem, six random characters, extension), for scratch work
 // of this process; the caller removes it. Empty when it cannot be made.
 std::string CreateScratchFile(std::string_view folder, std::string_view stem, std::string_view extension);

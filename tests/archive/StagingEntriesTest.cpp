@@ -279,6 +279,42 @@ TEST_F(StagingEntries, IdentificationNeverWritesTheReportListsListing)
     EXPECT_EQ(FileNames(world.install() / "private"), (Names{"TALMRDAK.DIR"}));
 }
 
+TEST_F(StagingEntries, OneSetOfScratchFilesServesManyIdentificationsAndIsEmptiedAfterEach)
+{
+    configure("Acks=\n", TypeSection("Acks", {"ReportDesc=Acks", "ArchivePrefix=AK", "ReportFormat=ANSI_999",
+                                              "FileNameMask=*.X12", "SearchIdent1=ISA", "SearchIdent2=ST*999",
+                                              "StagingDirectory=%SERVER_DIR%\\mailbox"}));
+    const int acks = world.typeIndex(QStringLiteral("Acks"));
+    const fs::path privateFolder = world.install() / "private";
+    const auto scratchFiles = [&] {
+        Names names;
+        for (const std::string& name : FileNames(privateFolder)) {
+            names.push_back(name.substr(0, 9) + std::to_string(fs::file_size(privateFolder / name)));
+        }
+        return names;
+    };
+    {
+        IdentificationScratch scratch(world.context());
+        // Each file gets its own entry, never the one the file before left.
+        for (const int day : {2, 3}) {
+            const fs::path staged = world.stage("ACK" + std::to_string(day) + ".X12",
+                                                test::Acknowledgment999("2024020" + std::to_string(day), "0700", day));
+            const std::optional<TDirectoryListingInfo> entry =
+                CreateFileListingEntry(world.context(), acks, QString::fromStdString(staged.string()), scratch);
+            ASSERT_TRUE(entry.has_value()) << day;
+            EXPECT_EQ(DecodeDateTime(entry->ReportDateTime).day, day);
+            EXPECT_EQ(scratchFiles(), (Names{"TALMRDID-0", "TALMRTMP-0"}));
+        }
+        // A file that is no report of the type gets no entry, and nothing of the files before.
+        const fs::path bad = world.stage("BAD.X12", "ISA*ST*999 and nothing else");
+        QString failure;
+        EXPECT_FALSE(
+            CreateFileListingEntry(world.context(), acks, QString::fromStdString(bad.string()), scratch, &failure));
+        EXPECT_EQ(scratchFiles(), (Names{"TALMRDID-0", "TALMRTMP-0"}));
+    }
+    EXPECT_EQ(FileNames(privateFolder), Names{});
+}
+
 TEST_F(StagingEntries, FilesTheRunPutsIntoAStagingFolderAreSeenByTheTypesAfter)
 {
     // Each folder is listed once per run; what the run itself puts there must still be filed, and a

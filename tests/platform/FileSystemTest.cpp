@@ -2,6 +2,7 @@
 // case, configured backslashes, and copies and creations that never leave a file half written.
 
 #include "platform/FileSystem.h"
+#include "platform/FileTransfer.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -98,6 +99,30 @@ TEST(FileSystem, CreateFileOnceNeverTouchesAnExistingFile)
 
     EXPECT_EQ(CreateFileOnce((folder / "no such folder" / "QRUSER.CTL").string(), "x"), CreateOutcome::Failed);
     EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()), 1);
+}
+
+TEST(FileSystem, EmptyingAFileKeepsItAndNeverFollowsALink)
+{
+    test::TempFolder folder;
+    const fs::path scratch = folder / "TALMRTMP-Ab12Cd.TXT";
+    test::WriteFile(scratch, "a report text");
+    struct stat before {};
+    ASSERT_EQ(::stat(scratch.c_str(), &before), 0);
+    EXPECT_TRUE(EmptyRegularFile(scratch.native()));
+    EXPECT_EQ(test::ReadFile(scratch), "");
+    struct stat after {};
+    ASSERT_EQ(::stat(scratch.c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+
+    // A link in its place is refused and its target keeps its bytes; so is a folder, and a file that is gone.
+    const fs::path target = folder / "staged.x12";
+    test::WriteFile(target, "ISA*00~");
+    fs::create_symlink(target, folder / "link");
+    EXPECT_FALSE(EmptyRegularFile((folder / "link").native()));
+    EXPECT_EQ(test::ReadFile(target), "ISA*00~");
+    EXPECT_FALSE(EmptyRegularFile(folder.path().native()));
+    EXPECT_FALSE(EmptyRegularFile((folder / "missing").native()));
+    EXPECT_EQ(LastFileFailure(), FileFailure::Gone);
 }
 
 TEST(FileSystem, FoldersAreListedThroughMasksWithTheWindowsMeaning)
