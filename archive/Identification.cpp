@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace talmere {
@@ -60,13 +61,13 @@ QString TrimRight(const QString& text)
 
 } // namespace
 
-qint64 FindTextInFile(const QString& file, const std::string& text, qint64 start, bool caseSensitive)
+namespace {
+
+// The search of FindTextInFile in a file already open, with a block buffer the caller keeps for its searches.
+qint64 FindText(platform::RegularFileReader& in, const std::string& text, qint64 start, bool caseSensitive,
+                std::vector<char>& block)
 {
-    if (text.empty() || start < 0) {
-        return -1;
-    }
-    platform::RegularFileReader in(ToNativePath(file));
-    if (!in.seek(start)) {
+    if (text.empty() || start < 0 || !in.seek(start)) {
         return -1;
     }
     std::string needle = text;
@@ -78,7 +79,7 @@ qint64 FindTextInFile(const QString& file, const std::string& text, qint64 start
     std::string window;
     window.reserve(kSearchBlockSize + needle.size());
     qint64 windowStart = start;
-    std::vector<char> block(kSearchBlockSize);
+    block.resize(kSearchBlockSize);
     for (;;) {
         const std::int64_t read = in.read(block.data(), block.size());
         if (read <= 0) {
@@ -100,8 +101,24 @@ qint64 FindTextInFile(const QString& file, const std::string& text, qint64 start
     return -1;
 }
 
+} // namespace
+
+qint64 FindTextInFile(const QString& file, const std::string& text, qint64 start, bool caseSensitive)
+{
+    if (text.empty() || start < 0) {
+        return -1;
+    }
+    platform::RegularFileReader in(ToNativePath(file));
+    std::vector<char> block;
+    return FindText(in, text, start, caseSensitive, block);
+}
+
 bool MatchesSearchIdents(const TReportConfigInfoRecord& type, const QString& file)
 {
+    // The file is opened once for all its searches, at the first one: a type's search strings are several,
+    // each with its alternatives, and every staged file of the folder is searched.
+    std::optional<platform::RegularFileReader> in;
+    std::vector<char> block;
     qint64 offset = 0;
     for (const QString& written : type.SearchIdent) {
         const QString ident = TrimRight(written);
@@ -115,7 +132,10 @@ bool MatchesSearchIdents(const TReportConfigInfoRecord& type, const QString& fil
             if (alternative.empty()) {
                 continue;
             }
-            const qint64 at = FindTextInFile(file, alternative, offset, false);
+            if (!in) {
+                in.emplace(ToNativePath(file));
+            }
+            const qint64 at = FindText(*in, alternative, offset, false, block);
             if (at >= 0 && (best < 0 || at < best)) {
                 best = at;
                 bestLength = static_cast<qint64>(alternative.size());

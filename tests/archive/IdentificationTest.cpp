@@ -51,6 +51,14 @@ TEST(Identification, SearchStringsMustOccurInOrderWithoutOverlapping)
     // An empty string ends the list: later ones are not looked for.
     EXPECT_TRUE(MatchesSearchIdents(Idents({"ISA", "", "NOWHERE"}), file("ISA~")));
     EXPECT_FALSE(MatchesSearchIdents(Idents({"ISA", "|"}), file("ISA~")));
+
+    // Every alternative is looked for from where the string before ended, also after one that read the
+    // whole of a file of several blocks in vain.
+    std::string large(70000, 'x');
+    large.replace(40000, 3, "ISA");
+    large.replace(60000, 6, "ST*999");
+    EXPECT_TRUE(MatchesSearchIdents(Idents({"NOWHERE|ISA", "NOWHERE|ST*999"}), file(large)));
+    EXPECT_FALSE(MatchesSearchIdents(Idents({"ST*999|NOWHERE", "ISA"}), file(large)));
 }
 
 TEST(Identification, FindTextReadsInOverlappingBlocksWithoutRegardToCase)
