@@ -3,7 +3,7 @@
 // of an installation with 250, 1,000 and 5,000 report types sharing one mailbox, one staged file each, whose
 // time must grow with the number of types, not with its square.
 //
-//   archive_bench [STAGED] [ARCHIVED] [MOST-TYPES]
+//   archive_bench [STAGED] [ARCHIVED] [MOST-TYPES]      (--help tells more)
 
 #include "archive/ArchiveRun.h"
 #include "bench/ReportManagerWorld.h"
@@ -115,10 +115,17 @@ double TimeRunOfTypes(int types)
 
 int main(int argc, char** argv)
 {
+    const std::vector<long> sizes = ReadSizeArguments(
+        argc, argv, "archive_bench",
+        "Times the archive run of staged 999 files into an empty archive subfolder and into a full one, beside\n"
+        "  plain copying and deleting, and the run of installations with more and more report types.",
+        {{"STAGED", 1000, 100000, "staged 999 files of each run"},
+         {"ARCHIVED", 20000, 1000000, "reports the full archive subfolder holds before the run"},
+         {"MOST-TYPES", 5000, 100000, "report types of the largest installation timed"}});
+    const int staged = static_cast<int>(sizes[0]);
+    const int archived = static_cast<int>(sizes[1]);
+    const int mostTypes = static_cast<int>(sizes[2]);
     QCoreApplication application(argc, argv);
-    const int staged = argc > 1 ? std::atoi(argv[1]) : 1000;
-    const int archived = argc > 2 ? std::atoi(argv[2]) : 20000;
-    const int mostTypes = argc > 3 ? std::atoi(argv[3]) : 5000;
     std::printf("Archive run of %d staged 999 files (ANSI_999 type identified by search strings)\n", staged);
 
     BenchFolder plain;
