@@ -1,5 +1,6 @@
 #include "archive/ArchiveLog.h"
 
+#include "core/AnsiText.h"
 #include "platform/FileTransfer.h"
 
 #include <QFile>
@@ -54,31 +55,7 @@ bool AppendLogLine(const QString& path, QByteArray line)
     if (!line.endsWith('\n')) {
         line.append('\n');
     }
-    // Unbuffered, so that the line goes to the file in one write at its end.
-    QFile file(path);
-    if (!file.open(QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered)) {
-        return false;
-    }
-    const qint64 previousSize = file.size();
-    // A line left without its end by an older version or a crash keeps its own line.
-    if (previousSize > 0) {
-        char last = '\n';
-        if (!file.seek(previousSize - 1) || file.read(&last, 1) != 1) {
-            return false;
-        }
-        if (last != '\n') {
-            line.prepend('\n');
-        }
-    }
-    const qint64 written = file.write(line);
-    if (written == line.size() && file.flush()) {
-        return true;
-    }
-    // A full disk: what got written is cut off again, so that the next line does not continue it.
-    if (file.size() > previousSize) {
-        file.resize(previousSize);
-    }
-    return false;
+    return platform::AppendWholeLine(ToNativePath(path), std::string_view(line.constData(), line.size()));
 }
 
 namespace {

@@ -125,6 +125,12 @@ int RemoveStaleScratchFiles(std::string_view folder, std::string_view stem, std:
 // not mix. False when that failed.
 bool AppendToFile(std::string_view path, std::string_view bytes);
 
+// Appends a line to a log file, creating it when missing: in one write, so that the lines of several writers
+// do not mix; on a line of its own, after a line end for a last line that an older writer or a crash left
+// without one; and whole or not at all: when the file system fills up midway, the file is cut back to its
+// former length. The line brings its own line end. False when it was not written.
+bool AppendWholeLine(std::string_view path, std::string_view line);
+
 // A new file written under a temporary hidden name in a folder and given its real name only when it is
 // complete (commit). Discarded when it goes without having been committed.
 class PendingFile {

@@ -562,6 +562,43 @@ bool AppendToFile(std::string_view path, std::string_view bytes)
     return ::close(fd) == 0 && written;
 }
 
+bool AppendWholeLine(std::string_view path, std::string_view line)
+{
+    const int fd = ::open(std::string(path).c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        NoteError(errno);
+        return false;
+    }
+    struct stat before {};
+    bool written = false;
+    if (::fstat(fd, &before) != 0) {
+        NoteError(errno);
+    } else {
+        std::string bytes;
+        char last = '\n';
+        if (before.st_size > 0 && ::pread(fd, &last, 1, before.st_size - 1) != 1) {
+            NoteError(errno);
+        } else {
+            if (last != '\n') {
+                bytes += '\n';
+            }
+            bytes += line;
+            errno = 0;
+            written = WriteAll(fd, bytes.data(), bytes.size());
+            if (!written) {
+                NoteError(errno != 0 ? errno : EIO);
+                struct stat after {};
+                if (::fstat(fd, &after) == 0 && after.st_size > before.st_size &&
+                    ::ftruncate(fd, before.st_size) != 0) {
+                    NoteError(errno);
+                }
+            }
+        }
+    }
+    ::close(fd);
+    return written;
+}
+
 PendingFile::PendingFile(PendingFile&& other) noexcept : m_fd(other.m_fd), m_temporary(std::move(other.m_temporary))
 {
     other.m_fd = -1;
