@@ -4,6 +4,7 @@
 #include "library/frame/StatusMessages.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 namespace talmere {
@@ -48,12 +49,54 @@ int Digits(std::string_view text)
     return value;
 }
 
+// Segments are looked at eight bytes at a time where they can be: a word holds the first of its bytes in its
+// lowest bits on every machine, and each test below marks the high bit of each byte it finds, without a carry
+// from one byte into the next.
+constexpr std::uint64_t kLowBits = 0x0101010101010101;
+constexpr std::uint64_t kLow7Bits = 0x7F7F7F7F7F7F7F7F;
+constexpr std::uint64_t kHighBits = 0x8080808080808080;
+
+std::uint64_t LoadWord(const unsigned char* bytes)
+{
+    std::uint64_t word = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(&word, bytes, sizeof word);
+    } else {
+        for (int i = 0; i < 8; ++i) {
+            word |= std::uint64_t{bytes[i]} << (8 * i);
+        }
+    }
+    return word;
+}
+
+// The bytes of the word equal to the byte that pattern repeats.
+std::uint64_t EqualBytes(std::uint64_t word, std::uint64_t pattern)
+{
+    const std::uint64_t x = word ^ pattern;
+    return ~(((x & kLow7Bits) + kLow7Bits) | x) & kHighBits;
+}
+
+// The bytes of the word that are not printable: below 32 or above 126.
+std::uint64_t UnprintableBytes(std::uint64_t word)
+{
+    const std::uint64_t low = word & kLow7Bits;
+    const std::uint64_t atLeast32 = low + 0x6060606060606060;
+    const std::uint64_t is127 = low + kLowBits;
+    return (word | ~atLeast32 | is127) & kHighBits;
+}
+
+// Where the first byte marked in a mask (not zero) stands in its word.
+std::uint32_t FirstMarkedByte(std::uint64_t mask)
+{
+    return static_cast<std::uint32_t>(std::countr_zero(mask)) / 8;
+}
+
 } // namespace
 
 X12SegmentReader::X12SegmentReader(X12ReaderVariant variant)
     : m_variant(variant), m_maxElementLength(TextsOf(variant).maxElementLength),
       m_envelopePrefix(TextsOf(variant).envelopePrefix),
-      m_text(new char[(kMaxElementCount + 1) * TextsOf(variant).maxElementLength])
+      m_text(new char[(kMaxElementCount + 1) * TextsOf(variant).maxElementLength]), m_base(m_text.get())
 {
     m_header.reserve(kIsaLength);
     updateCharClasses();
@@ -111,6 +154,11 @@ void X12SegmentReader::updateCharClasses()
     at(m_segmentTerminator) = kSegmentBreak;
     // Ctrl-Z ends the file whatever else it is.
     m_classes[ReportInputFile::kCtrlZ] = kEndOfFile;
+    m_elementSeparatorBytes = kLowBits * static_cast<unsigned char>(m_elementSeparator);
+    m_segmentTerminatorBytes = kLowBits * static_cast<unsigned char>(m_segmentTerminator);
+    // A terminator or separator that is Ctrl-Z ends the file instead; such a file is read byte by byte.
+    m_segmentsInPlace = at(m_segmentTerminator) == kSegmentBreak &&
+                        (at(m_elementSeparator) == kElementBreak || m_elementSeparator == m_segmentTerminator);
     m_spaceIsDelimiter = m_elementSeparator == ' ' || m_segmentTerminator == ' ' || m_componentSeparator == ' ' ||
                          (m_variant == X12ReaderVariant::Acknowledgment && m_version == X12Version::Version5010 &&
                           m_repetitionSeparator == ' ');
@@ -193,7 +241,70 @@ int X12SegmentReader::ReadNextSegment()
 {
     m_count = 0;
     m_atEnd = false;
+    if (m_segmentsInPlace && takeSegmentInPlace()) {
+        return 0;
+    }
+    return readSegmentBytes();
+}
+
+bool X12SegmentReader::takeSegmentInPlace()
+{
+    const unsigned char* pos = m_file.position();
+    const unsigned char* const limit = m_file.limit();
+    // The line ends between segments.
+    while (pos != limit && m_classes[*pos] == kDrop) {
+        ++pos;
+    }
+    m_file.setPosition(pos);
+    const unsigned char* const start = pos;
+    const auto maxLength = static_cast<std::uint32_t>(m_maxElementLength);
+    std::uint32_t elementStart = 0;
+    int count = 0;
+    // A word that reaches past the buffer's end is left to the byte-by-byte reading, like every segment that
+    // ends there.
+    for (; limit - pos >= 8; pos += 8) {
+        const std::uint64_t word = LoadWord(pos);
+        const std::uint64_t terminators = EqualBytes(word, m_segmentTerminatorBytes);
+        // The bytes of the segment: those before its terminator.
+        const std::uint64_t inSegment = terminators != 0 ? (terminators & (~terminators + 1)) - 1 : ~std::uint64_t{0};
+        std::uint64_t separators = EqualBytes(word, m_elementSeparatorBytes) & inSegment;
+        // Anything else that is not printable (a line end inside the segment, a delimiter outside the printable
+        // range, Ctrl-Z) needs the class table.
+        if ((UnprintableBytes(word) & inSegment & ~separators) != 0) {
+            return false;
+        }
+        const auto offset = static_cast<std::uint32_t>(pos - start);
+        for (; separators != 0; separators &= separators - 1) {
+            const std::uint32_t end = offset + FirstMarkedByte(separators);
+            // Too many elements, or one too long: the byte-by-byte reading tells which.
+            if (count >= kMaxElementCount - 1 || end - elementStart > maxLength) {
+                return false;
+            }
+            m_starts[static_cast<std::size_t>(count)] = elementStart;
+            m_ends[static_cast<std::size_t>(count)] = end;
+            ++count;
+            elementStart = end + 1;
+        }
+        if (terminators != 0) {
+            const std::uint32_t end = offset + FirstMarkedByte(terminators);
+            if (end - elementStart > maxLength) {
+                return false;
+            }
+            m_starts[static_cast<std::size_t>(count)] = elementStart;
+            m_ends[static_cast<std::size_t>(count)] = end;
+            m_count = count + 1;
+            m_base = reinterpret_cast<const char*>(start);
+            m_file.setPosition(start + end + 1);
+            return true;
+        }
+    }
+    return false;
+}
+
+int X12SegmentReader::readSegmentBytes()
+{
     char* const text = m_text.get();
+    m_base = text;
     const CharClass* const classes = m_classes.data();
     const auto maxLength = static_cast<std::uint32_t>(m_maxElementLength);
     std::uint32_t length = 0;
@@ -253,6 +364,7 @@ int X12SegmentReader::ReadNextSegment()
             return 0;
         }
         started = true;
+        m_starts[static_cast<std::size_t>(m_count)] = m_count == 0 ? 0 : m_ends[static_cast<std::size_t>(m_count - 1)];
         m_ends[static_cast<std::size_t>(m_count)] = length;
         ++m_count;
         elementLimit = length + maxLength;

@@ -92,14 +92,14 @@ public:
     // "Input file '<name>' is not a valid <kind> file " followed by the reason, as a process error.
     int FailNotValid(std::string_view reason) const;
 
-    // The current segment.
+    // The current segment. Its elements are valid until the next segment is read.
     std::string_view element(int index) const
     {
         if (index < 0 || index >= m_count) {
             return {};
         }
-        const std::uint32_t start = index == 0 ? 0 : m_ends[static_cast<std::size_t>(index - 1)];
-        return std::string_view(m_text.get() + start, m_ends[static_cast<std::size_t>(index)] - start);
+        const auto i = static_cast<std::size_t>(index);
+        return std::string_view(m_base + m_starts[i], m_ends[i] - m_starts[i]);
     }
     std::string_view segmentId() const { return element(0); }
     bool isSegment(std::string_view id) const { return SameShortText(element(0), id); }
@@ -125,6 +125,12 @@ private:
 
     void startFile(std::string fileName);
     void updateCharClasses();
+    // Takes the next segment where it stands in the input's buffer, when it lies there whole and holds nothing
+    // but printable bytes besides its delimiters: the usual segment, whose elements then need no copy. False
+    // when the segment needs the byte-by-byte reading; only line ends before it were passed then.
+    bool takeSegmentInPlace();
+    // Reads the next segment byte by byte, copying the characters kept: any segment, and every failure.
+    int readSegmentBytes();
     bool stopsSearchFor(std::string_view name) const;
     void clearSegment();
 
@@ -143,8 +149,18 @@ private:
     std::array<CharClass, 256> m_classes{};
     bool m_spaceIsDelimiter = false;
 
-    // Element texts back to back; element i ends at m_ends[i] and starts where element i - 1 ends.
+    // The element separator and the segment terminator repeated in each byte of a word, and whether segments
+    // can be taken in place with them.
+    std::uint64_t m_elementSeparatorBytes = 0;
+    std::uint64_t m_segmentTerminatorBytes = 0;
+    bool m_segmentsInPlace = false;
+
+    // Element i of the current segment runs from m_base + m_starts[i] to m_base + m_ends[i]: in the input's
+    // buffer for a segment taken in place, else in m_text, where the elements read byte by byte stand back to
+    // back.
     std::unique_ptr<char[]> m_text;
+    const char* m_base;
+    std::array<std::uint32_t, kMaxElementCount + 1> m_starts{};
     std::array<std::uint32_t, kMaxElementCount + 1> m_ends{};
     int m_count = 0;
     bool m_atEnd = false;

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 using namespace talmere;
 using namespace std::string_literals;
 using test::Isa;
@@ -258,6 +260,182 @@ TEST_F(SegmentReader, SearchesStopAtTheBoundaryOfTheEnvelopeTheyBelongTo)
     ASSERT_EQ(message.ReadNextSegment(), 0);
     ASSERT_EQ(message.SkipToSegment("MIT"), 0);
     EXPECT_EQ(message.segmentId(), "SE");
+}
+
+namespace {
+
+struct Delimiters {
+    char separator;
+    char component;
+    char terminator;
+    char repetition;
+};
+
+// The elements of one segment as one text, or "<end>", or "!" and the failure text.
+std::string Joined(const std::vector<std::string>& elements)
+{
+    std::string text;
+    for (const std::string& element : elements) {
+        text += element;
+        text += '\x01';
+    }
+    return text;
+}
+
+// What reading segment after segment must give, by the reading rules in their plainest form: one byte at a
+// time, nothing taken in place, no buffer.
+std::vector<std::string> ExpectedSegments(std::string_view body, const Delimiters& d, X12ReaderVariant variant)
+{
+    const bool acknowledgment = variant == X12ReaderVariant::Acknowledgment;
+    const std::size_t most = acknowledgment ? 4096 : 300;
+    const std::string fail = acknowledgment ? "!ANSI-997/999 Process Error: [" : "!ANSI-864 Process Error: [";
+    std::vector<std::string> segments;
+    std::vector<std::string> elements;
+    std::string current;
+    bool started = false;
+    for (const char c : body) {
+        if (c == '\x1A') {
+            break;
+        }
+        if (c == d.terminator || c == d.separator) {
+            elements.push_back(current);
+            current.clear();
+            started = true;
+            if (elements.size() > 12) {
+                segments.push_back(fail + "Field count overflow: Segment " + elements[0] + "]");
+                return segments;
+            }
+            if (c == d.terminator) {
+                segments.push_back(Joined(elements));
+                elements.clear();
+                started = false;
+            }
+            continue;
+        }
+        const auto byte = static_cast<unsigned char>(c);
+        // The files below are all 5010: the acknowledgment reader keeps the repetition separator.
+        if ((byte < 32 || byte > 126) && c != d.component && !(acknowledgment && c == d.repetition)) {
+            continue;
+        }
+        started = true;
+        if (current.size() == most) {
+            segments.push_back(fail + "Character count overflow: Segment " +
+                               (elements.empty() ? current : elements[0]) + " ; Field " +
+                               std::to_string(elements.size()) + "]");
+            return segments;
+        }
+        current += c;
+    }
+    segments.push_back(started ? fail + "Input file 'IN.X12' ended prematurely]" : "<end>");
+    return segments;
+}
+
+std::vector<std::string> ReadSegments(X12SegmentReader& reader)
+{
+    std::vector<std::string> segments;
+    for (;;) {
+        if (reader.ReadNextSegment() != 0) {
+            segments.push_back("!" + LastProcessError());
+            return segments;
+        }
+        if (reader.atEnd()) {
+            segments.push_back("<end>");
+            return segments;
+        }
+        std::vector<std::string> elements;
+        for (int i = 0; i < reader.elementCount(); ++i) {
+            elements.emplace_back(reader.element(i));
+        }
+        segments.push_back(Joined(elements));
+    }
+}
+
+// A body of random segments up to the reader's limits: mostly ordinary ones, some with line ends, control bytes
+// or delimiters outside the printable range inside them, elements at the length limit and segments of twelve
+// elements; long bodies put segments across the reader's 256 KB buffer. At its end, most bodies have one fault
+// that fails the reading: a Ctrl-Z somewhere, a last segment without terminator, thirteen elements, or an
+// element one above the limit.
+std::string RandomBody(std::mt19937& random, const Delimiters& d, std::size_t size, std::size_t limit)
+{
+    const auto chance = [&random](int percent) { return static_cast<int>(random() % 100) < percent; };
+    const std::string plain = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789 .-";
+    const std::string odd = std::string("\r\n\t\x7F\xE9", 5) + std::string(1, '\0') + d.component + d.repetition;
+    const char* const ids[] = {"AK2", "IK3", "IK4", "CTX", "AK9", "SE", "ST", "GE", "IEA", "MSG", "MIT"};
+    std::string body;
+    const auto addSegment = [&](int elements, std::size_t longLength) {
+        body += ids[random() % std::size(ids)];
+        const int longOne =
+            longLength > 0 && elements > 0 ? static_cast<int>(random() % static_cast<unsigned>(elements)) : -1;
+        for (int e = 0; e < elements; ++e) {
+            body += d.separator;
+            std::size_t length = random() % 12;
+            int oddPercent = 2;
+            if (e == longOne) {
+                // Plain half of the time, or a long element would hardly ever be plain.
+                length = longLength;
+                oddPercent = chance(50) ? 0 : 2;
+            }
+            for (std::size_t i = 0; i < length; ++i) {
+                body += chance(oddPercent) ? odd[random() % odd.size()] : plain[random() % plain.size()];
+            }
+        }
+        body += d.terminator;
+        if (chance(70)) {
+            body += chance(80) ? "\r\n" : "\n";
+        }
+    };
+    while (body.size() < size) {
+        const bool atLimit = chance(3);
+        addSegment(chance(3) ? 11 : static_cast<int>(random() % 7), atLimit ? limit - random() % 2 : 0);
+    }
+    switch (random() % 5) {
+    case 0:
+        body.insert(random() % (body.size() + 1), 1, '\x1A');
+        break;
+    case 1:
+        body += "SE";
+        body += d.separator;
+        body += "1";
+        break;
+    case 2:
+        addSegment(12, 0);
+        addSegment(2, 0);
+        break;
+    case 3:
+        addSegment(3, limit + 1);
+        addSegment(2, 0);
+        break;
+    default:
+        break;
+    }
+    return body;
+}
+
+} // namespace
+
+TEST_F(SegmentReader, EverySegmentReadsAsByTheByteByByteRules)
+{
+    const Delimiters delimiters[] = {
+        {'*', ':', '~', '^'},       {'|', '>', '\n', '!'}, {'*', '\x1F', '~', '\x1D'},
+        {'\x1C', ':', '\x1E', '^'}, {'*', ':', '*', '^'},  {'^', ':', '~', '*'},
+    };
+    std::mt19937 random(20240102);
+    for (int round = 0; round < 48; ++round) {
+        const Delimiters& d = delimiters[static_cast<std::size_t>(round) % std::size(delimiters)];
+        const std::size_t size = round % 8 == 0 ? 600000 + random() % 100000 : random() % 20000;
+        for (const X12ReaderVariant variant : {X12ReaderVariant::Acknowledgment, X12ReaderVariant::TextMessage}) {
+            const std::string body =
+                RandomBody(random, d, size, variant == X12ReaderVariant::Acknowledgment ? 4096 : 300);
+            X12SegmentReader reader(variant);
+            start(reader, Isa("00501", d.repetition, d.separator, d.component, d.terminator) + body);
+            const std::vector<std::string> expected = ExpectedSegments(body, d, variant);
+            const std::vector<std::string> read = ReadSegments(reader);
+            for (std::size_t i = 0; i < std::min(read.size(), expected.size()); ++i) {
+                ASSERT_EQ(read[i], expected[i]) << "round " << round << ", segment " << i;
+            }
+            ASSERT_EQ(read.size(), expected.size()) << "round " << round;
+        }
+    }
 }
 
 TEST(SplitComposite, PadsTheFirstPartAndDropsWhatFollowsTheLastPartTaken)
