@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <initializer_list>
 
 namespace talmere {
 
@@ -89,6 +90,13 @@ std::uint64_t UnprintableBytes(std::uint64_t word)
 std::uint32_t FirstMarkedByte(std::uint64_t mask)
 {
     return static_cast<std::uint32_t>(std::countr_zero(mask)) / 8;
+}
+
+// How many bytes a mask marks. The sum of its bits gathers in the top byte of one product, where it cannot
+// overflow; std::popcount would call a library function on processors where it is not an instruction.
+int CountMarkedBytes(std::uint64_t mask)
+{
+    return static_cast<int>(((mask >> 7) * kLowBits) >> 56);
 }
 
 } // namespace
@@ -377,21 +385,81 @@ int X12SegmentReader::readSegmentBytes()
     }
 }
 
-bool X12SegmentReader::stopsSearchFor(std::string_view name) const
+X12SegmentReader::SearchStops X12SegmentReader::stopsOf(std::string_view name) const
 {
-    const std::string_view id = segmentId();
-    const bool closesInterchange = id == "ISA" || id == "IEA";
-    const bool closesGroup = closesInterchange || id == "GE" || id == "GT";
+    SearchStops stops;
+    const auto add = [&stops](std::initializer_list<std::string_view> ids) {
+        for (std::string_view id : ids) {
+            stops.ids[stops.count++] = id;
+        }
+    };
+    add({name});
     if (!m_envelopePrefix.empty() && name.starts_with(m_envelopePrefix)) {
-        return closesGroup || id == "ST" || id == "SE";
+        add({"ISA", "IEA", "GE", "GT", "ST", "SE"});
+    } else if (SameShortText(name, "SE")) {
+        add({"ISA", "IEA", "GE", "GT"});
+    } else if (SameShortText(name, "GE")) {
+        add({"ISA", "IEA"});
     }
-    if (name == "SE") {
-        return closesGroup;
-    }
-    if (name == "GE") {
-        return closesInterchange;
+    return stops;
+}
+
+bool X12SegmentReader::SearchStops::contain(std::string_view id) const
+{
+    for (std::size_t i = 0; i < count; ++i) {
+        if (SameShortText(id, ids[i])) {
+            return true;
+        }
     }
     return false;
+}
+
+void X12SegmentReader::passSegmentsInPlace(const SearchStops& stops)
+{
+    const unsigned char* pos = m_file.position();
+    const unsigned char* const limit = m_file.limit();
+    const auto maxLength = static_cast<std::uint32_t>(m_maxElementLength);
+    for (;;) {
+        while (pos != limit && m_classes[*pos] == kDrop) {
+            ++pos;
+        }
+        // Whatever ends the pass leaves the reader at the start of a segment that ReadNextSegment takes.
+        m_file.setPosition(pos);
+        const unsigned char* const start = pos;
+        std::uint32_t idLength = 0;
+        bool idFound = false;
+        int separatorCount = 0;
+        std::uint32_t end = 0;
+        for (const unsigned char* word = start;; word += 8) {
+            if (limit - word < 8) {
+                return;
+            }
+            const std::uint64_t bytes = LoadWord(word);
+            const std::uint64_t terminators = EqualBytes(bytes, m_segmentTerminatorBytes);
+            const std::uint64_t inSegment =
+                terminators != 0 ? (terminators & (~terminators + 1)) - 1 : ~std::uint64_t{0};
+            const std::uint64_t separators = EqualBytes(bytes, m_elementSeparatorBytes) & inSegment;
+            if ((UnprintableBytes(bytes) & inSegment & ~separators) != 0) {
+                return;
+            }
+            const auto offset = static_cast<std::uint32_t>(word - start);
+            if (const std::uint64_t breaks = separators | terminators; !idFound && breaks != 0) {
+                idFound = true;
+                idLength = offset + FirstMarkedByte(breaks);
+            }
+            separatorCount += CountMarkedBytes(separators);
+            if (terminators != 0) {
+                end = offset + FirstMarkedByte(terminators);
+                break;
+            }
+        }
+        // A segment too long to be sure of its elements' lengths, or with too many of them, is read to tell.
+        if (separatorCount >= kMaxElementCount || end > maxLength ||
+            stops.contain(std::string_view(reinterpret_cast<const char*>(start), idLength))) {
+            return;
+        }
+        pos = start + end + 1;
+    }
 }
 
 int X12SegmentReader::SkipToSegment(std::string_view name)
@@ -399,11 +467,17 @@ int X12SegmentReader::SkipToSegment(std::string_view name)
     if (isSegment(name)) {
         return 0;
     }
+    const SearchStops stops = stopsOf(name);
     for (;;) {
+        // The segments passed over only need to be known as well-formed and not to stop the search; the segment
+        // where it stops is read as every segment is.
+        if (m_segmentsInPlace) {
+            passSegmentsInPlace(stops);
+        }
         if (const int status = ReadNextSegment(); status != 0) {
             return status;
         }
-        if (m_atEnd || isSegment(name) || stopsSearchFor(name)) {
+        if (m_atEnd || stops.contain(segmentId())) {
             return 0;
         }
     }

@@ -131,7 +131,18 @@ private:
     bool takeSegmentInPlace();
     // Reads the next segment byte by byte, copying the characters kept: any segment, and every failure.
     int readSegmentBytes();
-    bool stopsSearchFor(std::string_view name) const;
+    // The segments where a search for a name stops: the name itself, and the segments that close the envelope
+    // that the named segment belongs to.
+    struct SearchStops {
+        std::array<std::string_view, 7> ids;
+        std::size_t count = 0;
+        bool contain(std::string_view id) const;
+    };
+    SearchStops stopsOf(std::string_view name) const;
+    // Passes over the segments ahead that lie whole in the input's buffer, are well-formed and printable, and
+    // do not stop the search: a search for AK9 through a large 999 need not split its thousands of segments.
+    // Leaves the reader before the first segment that is not passed over.
+    void passSegmentsInPlace(const SearchStops& stops);
     void clearSegment();
 
     X12ReaderVariant m_variant;

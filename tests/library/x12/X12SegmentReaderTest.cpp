@@ -411,31 +411,114 @@ std::string RandomBody(std::mt19937& random, const Delimiters& d, std::size_t si
     return body;
 }
 
-} // namespace
-
-TEST_F(SegmentReader, EverySegmentReadsAsByTheByteByByteRules)
+// The stop rule of searches in its plainest form: a search for a name stops at that name and at the segments
+// that close the envelope the name belongs to.
+bool StopsSearch(std::string_view id, std::string_view name, X12ReaderVariant variant)
 {
-    const Delimiters delimiters[] = {
-        {'*', ':', '~', '^'},       {'|', '>', '\n', '!'}, {'*', '\x1F', '~', '\x1D'},
-        {'\x1C', ':', '\x1E', '^'}, {'*', ':', '*', '^'},  {'^', ':', '~', '*'},
-    };
-    std::mt19937 random(20240102);
-    for (int round = 0; round < 48; ++round) {
-        const Delimiters& d = delimiters[static_cast<std::size_t>(round) % std::size(delimiters)];
-        const std::size_t size = round % 8 == 0 ? 600000 + random() % 100000 : random() % 20000;
-        for (const X12ReaderVariant variant : {X12ReaderVariant::Acknowledgment, X12ReaderVariant::TextMessage}) {
-            const std::string body =
-                RandomBody(random, d, size, variant == X12ReaderVariant::Acknowledgment ? 4096 : 300);
-            X12SegmentReader reader(variant);
-            start(reader, Isa("00501", d.repetition, d.separator, d.component, d.terminator) + body);
-            const std::vector<std::string> expected = ExpectedSegments(body, d, variant);
-            const std::vector<std::string> read = ReadSegments(reader);
-            for (std::size_t i = 0; i < std::min(read.size(), expected.size()); ++i) {
-                ASSERT_EQ(read[i], expected[i]) << "round " << round << ", segment " << i;
-            }
-            ASSERT_EQ(read.size(), expected.size()) << "round " << round;
+    const bool closesInterchange = id == "ISA" || id == "IEA";
+    const bool closesGroup = closesInterchange || id == "GE" || id == "GT";
+    if (id == name) {
+        return true;
+    }
+    if (name.starts_with(variant == X12ReaderVariant::Acknowledgment ? "AK" : "MIT")) {
+        return closesGroup || id == "ST" || id == "SE";
+    }
+    return (name == "SE" && closesGroup) || (name == "GE" && closesInterchange);
+}
+
+constexpr std::string_view kSearchedNames[] = {"AK9", "SE", "IEA", "GE", "MIT", "AK2"};
+
+// Where searches for the names in turn stop, found in the expected segments one at a time.
+std::vector<std::string> ExpectedSearchStops(const std::vector<std::string>& segments, X12ReaderVariant variant)
+{
+    std::vector<std::string> stops;
+    std::size_t current = 0; // one past the current segment
+    for (std::size_t search = 0;; ++search) {
+        const std::string_view name = kSearchedNames[search % std::size(kSearchedNames)];
+        const auto idOf = [&segments](std::size_t i) {
+            return std::string_view(segments[i]).substr(0, segments[i].find('\x01'));
+        };
+        if (current == 0 || idOf(current - 1) != name) {
+            do {
+                ++current;
+            } while (segments[current - 1] != "<end>" && segments[current - 1][0] != '!' &&
+                     !StopsSearch(idOf(current - 1), name, variant));
+        }
+        stops.push_back(segments[current - 1]);
+        if (stops.back() == "<end>" || stops.back()[0] == '!') {
+            return stops;
         }
     }
+}
+
+std::vector<std::string> SearchStopsOf(X12SegmentReader& reader)
+{
+    std::vector<std::string> stops;
+    for (std::size_t search = 0;; ++search) {
+        if (reader.SkipToSegment(kSearchedNames[search % std::size(kSearchedNames)]) != 0) {
+            stops.push_back("!" + LastProcessError());
+            return stops;
+        }
+        if (reader.atEnd()) {
+            stops.push_back("<end>");
+            return stops;
+        }
+        std::vector<std::string> elements;
+        for (int i = 0; i < reader.elementCount(); ++i) {
+            elements.emplace_back(reader.element(i));
+        }
+        stops.push_back(Joined(elements));
+    }
+}
+
+} // namespace
+
+// Random bodies with six sets of delimiters, for either reader: read segment by segment and searched through,
+// each compared with the rules applied one byte and one segment at a time.
+class SegmentReaderOnRandomBodies : public SegmentReader {
+protected:
+    template <typename Check>
+    void forEachBody(Check check)
+    {
+        const Delimiters delimiters[] = {
+            {'*', ':', '~', '^'},       {'|', '>', '\n', '!'}, {'*', '\x1F', '~', '\x1D'},
+            {'\x1C', ':', '\x1E', '^'}, {'*', ':', '*', '^'},  {'^', ':', '~', '*'},
+        };
+        std::mt19937 random(20240102);
+        for (int round = 0; round < 48; ++round) {
+            const Delimiters& d = delimiters[static_cast<std::size_t>(round) % std::size(delimiters)];
+            const std::size_t size = round % 8 == 0 ? 600000 + random() % 100000 : random() % 20000;
+            for (const X12ReaderVariant variant : {X12ReaderVariant::Acknowledgment, X12ReaderVariant::TextMessage}) {
+                const std::string body =
+                    RandomBody(random, d, size, variant == X12ReaderVariant::Acknowledgment ? 4096 : 300);
+                X12SegmentReader reader(variant);
+                start(reader, Isa("00501", d.repetition, d.separator, d.component, d.terminator) + body);
+                const std::vector<std::string> expected = ExpectedSegments(body, d, variant);
+                check(reader, expected, variant, round);
+            }
+        }
+    }
+
+    static void ExpectSame(const std::vector<std::string>& found, const std::vector<std::string>& expected, int round)
+    {
+        for (std::size_t i = 0; i < std::min(found.size(), expected.size()); ++i) {
+            ASSERT_EQ(found[i], expected[i]) << "round " << round << ", item " << i;
+        }
+        ASSERT_EQ(found.size(), expected.size()) << "round " << round;
+    }
+};
+
+TEST_F(SegmentReaderOnRandomBodies, EverySegmentReadsAsByTheByteByByteRules)
+{
+    forEachBody([](X12SegmentReader& reader, const std::vector<std::string>& expected, X12ReaderVariant, int round) {
+        ExpectSame(ReadSegments(reader), expected, round);
+    });
+}
+
+TEST_F(SegmentReaderOnRandomBodies, SearchesStopWhereReadingSegmentBySegmentWould)
+{
+    forEachBody([](X12SegmentReader& reader, const std::vector<std::string>& expected, X12ReaderVariant variant,
+                   int round) { ExpectSame(SearchStopsOf(reader), ExpectedSearchStops(expected, variant), round); });
 }
 
 TEST(SplitComposite, PadsTheFirstPartAndDropsWhatFollowsTheLastPartTaken)
