@@ -513,7 +513,11 @@ void AppendSplitComposite(std::string& out, char componentSeparator, std::string
 {
     std::string_view rest = value;
     for (int part = 0; part < maxParts; ++part) {
-        const std::size_t separator = rest.find(componentSeparator);
+        // Components are a few characters long: a plain loop finds their end sooner than a call to memchr.
+        std::size_t separator = 0;
+        while (separator < rest.size() && rest[separator] != componentSeparator) {
+            ++separator;
+        }
         const std::string_view piece = rest.substr(0, separator);
         if (part > 0) {
             out += joiner;
@@ -521,7 +525,7 @@ void AppendSplitComposite(std::string& out, char componentSeparator, std::string
             out.append(static_cast<std::size_t>(padWidth) - piece.size(), '0');
         }
         out += piece;
-        if (separator == std::string_view::npos) {
+        if (separator == rest.size()) {
             break;
         }
         rest.remove_prefix(separator + 1);
