@@ -89,8 +89,9 @@ bool ReportInputFile::refill()
     m_read += static_cast<std::uint64_t>(n);
     // A read that fell short once the size the file had when it was opened is reached is the end of the file:
     // the read that would answer nothing is spared, which is a third of a small file's reads. A short read
-    // before that size (a file cut meanwhile, an interrupted read) reads on.
-    if (static_cast<std::size_t>(n) < kInputBufferSize && m_read >= m_size) {
+    // before that size (a file cut meanwhile, an interrupted read) reads on, and so does every read of a file
+    // that had no size (one that was empty then, or a file of the system's that tells no size).
+    if (static_cast<std::size_t>(n) < kInputBufferSize && m_size > 0 && m_read >= m_size) {
         m_ended = true;
     }
     return true;

@@ -181,6 +181,11 @@ TEST(ReportInputFile, ReadsWhatAFileGainedAfterItWasOpened)
     ASSERT_TRUE(file.open(folder / "growing"));
     test::WriteFile(folder / "growing", "start" + std::string(300000, 'g'));
     EXPECT_EQ(ReadAll(file).size(), 300005u);
+
+    test::WriteFile(folder / "empty", "");
+    ASSERT_TRUE(file.open(folder / "empty"));
+    test::WriteFile(folder / "empty", "filled");
+    EXPECT_EQ(ReadAll(file), "filled");
 }
 
 TEST(ReportOutputFile, SmallAndLargePiecesReachTheFileInTheirOrder)
