@@ -4,9 +4,44 @@
 
 namespace talmere {
 
+ReportText::ReportText(ReportOutputFile& out) : m_out(out), m_buffer(std::make_unique_for_overwrite<char[]>(kCapacity))
+{
+}
+
+void ReportText::putLarge(const char* data, std::size_t size)
+{
+    flush();
+    if (size > kCapacity) {
+        m_out.write(std::string_view(data, size));
+        return;
+    }
+    std::memcpy(m_buffer.get(), data, size);
+    m_used = size;
+}
+
+ReportText& ReportText::appendMany(std::size_t count, char c)
+{
+    while (count > kCapacity - m_used) {
+        const std::size_t room = kCapacity - m_used;
+        std::memset(m_buffer.get() + m_used, c, room);
+        m_used = kCapacity;
+        count -= room;
+        flush();
+    }
+    std::memset(m_buffer.get() + m_used, c, count);
+    m_used += count;
+    return *this;
+}
+
+void ReportText::flush()
+{
+    m_out.write(std::string_view(m_buffer.get(), m_used));
+    m_used = 0;
+}
+
 ReportText& ReportText::text(std::string_view value)
 {
-    m_text.append(value);
+    put(value.data(), value.size());
     return *this;
 }
 
@@ -17,23 +52,21 @@ ReportText& ReportText::start(std::string_view label, int labelWidth)
 
 ReportText& ReportText::spaces(std::size_t count)
 {
-    m_text.append(count, ' ');
-    return *this;
+    return append(count, ' ');
 }
 
 ReportText& ReportText::left(std::string_view value, std::size_t width)
 {
     const std::string_view cut = value.substr(0, width);
-    m_text.append(cut);
-    m_text.append(width - cut.size(), ' ');
-    return *this;
+    put(cut.data(), cut.size());
+    return append(width - cut.size(), ' ');
 }
 
 ReportText& ReportText::right(std::string_view value, std::size_t width)
 {
     const std::string_view cut = value.substr(0, width);
-    m_text.append(width - cut.size(), ' ');
-    m_text.append(cut);
+    append(width - cut.size(), ' ');
+    put(cut.data(), cut.size());
     return *this;
 }
 

@@ -260,7 +260,7 @@ int TextMessageWalk::reportSet()
 
 void TextMessageWalk::writeMessageLine()
 {
-    std::string& text = m_out->pending();
+    ReportText& text = m_out->pending();
     const std::string control = AsciiUpper(m_reader.element(2));
     if (control == "AA") {
         int count = 1;

@@ -508,42 +508,12 @@ int X12SegmentReader::FailNotValid(std::string_view reason) const
     return FailInputFile(rest);
 }
 
-void AppendSplitComposite(std::string& out, char componentSeparator, std::string_view value, int maxParts, int padWidth,
-                          std::string_view joiner)
-{
-    std::string_view rest = value;
-    for (int part = 0; part < maxParts; ++part) {
-        // Components are a few characters long: a plain loop finds their end sooner than a call to memchr.
-        std::size_t separator = 0;
-        while (separator < rest.size() && rest[separator] != componentSeparator) {
-            ++separator;
-        }
-        const std::string_view piece = rest.substr(0, separator);
-        if (part > 0) {
-            out += joiner;
-        } else if (piece.size() < static_cast<std::size_t>(std::max(padWidth, 0))) {
-            out.append(static_cast<std::size_t>(padWidth) - piece.size(), '0');
-        }
-        out += piece;
-        if (separator == rest.size()) {
-            break;
-        }
-        rest.remove_prefix(separator + 1);
-    }
-}
-
 std::string SplitComposite(char componentSeparator, std::string_view value, int maxParts, int padWidth,
                            std::string_view joiner)
 {
     std::string out;
     AppendSplitComposite(out, componentSeparator, value, maxParts, padWidth, joiner);
     return out;
-}
-
-void X12SegmentReader::AppendSplitComposite(std::string& out, std::string_view value, int maxParts, int padWidth,
-                                            std::string_view joiner) const
-{
-    talmere::AppendSplitComposite(out, m_componentSeparator, value, maxParts, padWidth, joiner);
 }
 
 std::string X12SegmentReader::SplitComposite(std::string_view value, int maxParts, int padWidth,

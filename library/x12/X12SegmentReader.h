@@ -117,7 +117,9 @@ public:
     // Formats a composite element for printing: at most maxParts components, the first left-padded with
     // "0" to padWidth, joined by the joiner; whatever follows the last part taken is dropped.
     std::string SplitComposite(std::string_view value, int maxParts, int padWidth, std::string_view joiner) const;
-    void AppendSplitComposite(std::string& out, std::string_view value, int maxParts, int padWidth,
+    // The same appended to a text (a std::string or a ReportText).
+    template <typename Text>
+    void AppendSplitComposite(Text& out, std::string_view value, int maxParts, int padWidth,
                               std::string_view joiner) const;
 
 private:
@@ -180,8 +182,38 @@ private:
 // Splits a composite element at the component separator, as X12SegmentReader::SplitComposite does.
 std::string SplitComposite(char componentSeparator, std::string_view value, int maxParts, int padWidth,
                            std::string_view joiner);
-void AppendSplitComposite(std::string& out, char componentSeparator, std::string_view value, int maxParts, int padWidth,
-                          std::string_view joiner);
+
+template <typename Text>
+void AppendSplitComposite(Text& out, char componentSeparator, std::string_view value, int maxParts, int padWidth,
+                          std::string_view joiner)
+{
+    std::string_view rest = value;
+    for (int part = 0; part < maxParts; ++part) {
+        // Components are a few characters long: a plain loop finds their end sooner than a call to memchr.
+        std::size_t separator = 0;
+        while (separator < rest.size() && rest[separator] != componentSeparator) {
+            ++separator;
+        }
+        const std::string_view piece = rest.substr(0, separator);
+        if (part > 0) {
+            out += joiner;
+        } else if (padWidth > 0 && piece.size() < static_cast<std::size_t>(padWidth)) {
+            out.append(static_cast<std::size_t>(padWidth) - piece.size(), '0');
+        }
+        out += piece;
+        if (separator == rest.size()) {
+            break;
+        }
+        rest.remove_prefix(separator + 1);
+    }
+}
+
+template <typename Text>
+void X12SegmentReader::AppendSplitComposite(Text& out, std::string_view value, int maxParts, int padWidth,
+                                            std::string_view joiner) const
+{
+    talmere::AppendSplitComposite(out, m_componentSeparator, value, maxParts, padWidth, joiner);
+}
 
 // Loads the first segments of an X12 file as whole texts, each ending with its segment terminator; the ISA
 // comes first, as its 106 characters. At most maxCount texts when maxCount is at least 1. False when the file

@@ -65,6 +65,36 @@ TEST(ReportText, ReachesTheFileWhetherTheTextIsFlushedInPiecesOrAtTheEnd)
     EXPECT_TRUE(written == expected);
 }
 
+TEST(ReportText, PiecesOfEveryLengthReachTheFileUnchanged)
+{
+    // Short pieces are copied by moves of fixed size, padding is written in blocks, and pieces larger than what
+    // is gathered go to the file on their own: every length must come out as it went in, in its place.
+    std::string expected;
+    const std::string written = Written([&expected](ReportText& text) {
+        for (int round = 0; round < 40; ++round) {
+            for (std::size_t length = 0; length <= 100; ++length) {
+                std::string piece;
+                for (std::size_t i = 0; i < length; ++i) {
+                    piece.push_back(static_cast<char>('a' + (i + length + static_cast<std::size_t>(round)) % 26));
+                }
+                text << piece;
+                text.append(length % 19, static_cast<char>('0' + length % 10));
+                text += '|';
+                expected += piece + std::string(length % 19, static_cast<char>('0' + length % 10)) + '|';
+            }
+            text.end();
+            expected += "\r\n";
+        }
+        const std::string large(200000, 'L');
+        text.line(large);
+        text.append(100000, '.');
+        text.line("tail");
+        expected += large + "\r\n" + std::string(100000, '.') + "tail\r\n";
+    });
+    EXPECT_EQ(written.size(), expected.size());
+    EXPECT_TRUE(written == expected);
+}
+
 TEST(ReportText, AFileThatCannotBeWrittenIsAnError)
 {
     ReportOutputFile closed;
