@@ -421,12 +421,12 @@ void DeleteStaged(ApplicationContext& context, RunState& run, int index, const Q
 }
 
 // Files the listed reports; true when at least one was archived.
-bool Archive(ApplicationContext& context, RunState& run, int index, const std::vector<StagedReport>& reports)
+QStringList Archive(ApplicationContext& context, RunState& run, int index, const std::vector<StagedReport>& reports)
 {
     ArchiveSequences& sequences = run.sequences;
     const TReportConfigInfoRecord& type = context.reportTypes[index].info;
     const QString subfolder = ArchiveSubfolder(context, index);
-    bool archived = false;
+    QStringList archived; // the names given to the filed reports
     const int total = static_cast<int>(reports.size());
     const QLocale english(QLocale::English, QLocale::UnitedStates);
     int done = 0;
@@ -494,7 +494,7 @@ bool Archive(ApplicationContext& context, RunState& run, int index, const std::v
             continue;
         }
         platform::CrashPoint("archive-removed");
-        archived = true;
+        archived << target.mid(subfolder.size());
         LogArchiveAction(context, context.reportTypes[index].name, report.path, QStringLiteral("ARCHIVE"), target);
         platform::CrashPoint("archive-logged");
         run.journal.end();
@@ -624,8 +624,9 @@ bool RunArchive(ApplicationContext& context, ArchiveRunReport& report)
                 Route(context, run, index, folder, lists.copyList, false);
                 Route(context, run, index, folder, lists.moveList, true);
                 DeleteStaged(context, run, index, folder, lists.deleteList);
-                if (Archive(context, run, index, lists.archiveList)) {
-                    RebuildDirectoryListing(context, index, true, false);
+                const QStringList archived = Archive(context, run, index, lists.archiveList);
+                if (!archived.isEmpty()) {
+                    AddToDirectoryListing(context, index, archived);
                 }
             }
         }

@@ -14,6 +14,7 @@
 #include <QFileInfo>
 #include <QTemporaryFile>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <optional>
@@ -268,6 +269,115 @@ bool RebuildDirectoryListing(ApplicationContext& context, int typeIndex, bool fo
     } catch (...) {
         return false;
     }
+}
+
+namespace {
+
+// The merge of AddToDirectoryListing; false, with the listing as it was, when the listing must be rebuilt.
+bool MergeIntoListing(ApplicationContext& context, int typeIndex, const QStringList& addedNames)
+{
+    const QString folder = ArchiveSubfolder(context, typeIndex);
+    if (folder.isEmpty() || !FolderExists(folder) || !FolderExists(context.folders.PrivateDirectory)) {
+        return false;
+    }
+    const QString listing = ListingFilePath(context, typeIndex);
+    ArchiveLockHold lock(context);
+    if (!lock.acquire(10) || !FileExists(listing)) {
+        return false;
+    }
+    // The folder must hold exactly the listed names and the added ones, as the staleness check counts them.
+    std::vector<std::string> lines = ReadListingLines(listing);
+    std::unordered_map<std::string, int> expected;
+    std::size_t remaining = 0;
+    TDirectoryListingInfo info;
+    std::string_view name;
+    for (const std::string& line : lines) {
+        if (!ParseLine(line, info, name)) {
+            return false;
+        }
+        ++expected[AsciiUpper(name)];
+        ++remaining;
+    }
+    for (const QString& added : addedNames) {
+        ++expected[AsciiUpper(ToNativePath(added))];
+        ++remaining;
+    }
+    for (const std::string& present : platform::ListFileNames(ToNativePath(folder))) {
+        if (platform::IsProgramTemporaryName(present)) {
+            continue;
+        }
+        const auto found = expected.find(AsciiUpper(present));
+        if (found == expected.end() || found->second == 0) {
+            return false;
+        }
+        --found->second;
+        --remaining;
+    }
+    if (remaining != 0) {
+        return false;
+    }
+
+    // Each added file listed on its own, into a temporary file beside the listing that then takes its place.
+    QString temporary;
+    {
+        QTemporaryFile reserved(listing + kListingTemporarySuffix);
+        reserved.setAutoRemove(false);
+        if (!reserved.open()) {
+            return false;
+        }
+        temporary = reserved.fileName();
+    }
+    const auto giveUp = [&temporary] {
+        RemoveListing(temporary);
+        return false;
+    };
+    for (const QString& added : addedNames) {
+        TReportViewerRequest request;
+        if (!BuildTypeRequest(context, typeIndex, RequestContent{true, true, true}, request) ||
+            !SetRequestPath(request.ReportPath, folder + added) || !SetRequestPath(request.OutputPath, temporary)) {
+            return giveUp();
+        }
+        const ReportLibraryCall call = CallLibrary(context, kCreateDirectoryListingFile, request, false);
+        if (!call.called() || call.status != kStatusSuccess) {
+            return giveUp();
+        }
+        std::vector<std::string> own = ReadListingLines(temporary);
+        if (own.size() != 1 || !ParseLine(own.front(), info, name) ||
+            AsciiUpper(name) != AsciiUpper(ToNativePath(added))) {
+            return giveUp();
+        }
+        lines.push_back(std::move(own.front()));
+    }
+    std::stable_sort(lines.begin(), lines.end(),
+                     [](const std::string& a, const std::string& b) { return CompareNoCase(a, b) < 0; });
+    {
+        std::ofstream out(ToNativePath(temporary), std::ios::binary | std::ios::trunc);
+        for (const std::string& line : lines) {
+            out << line << "\r\n";
+        }
+        out.close();
+        if (!out) {
+            return giveUp();
+        }
+    }
+    if (!platform::MoveFile(ToNativePath(temporary), ToNativePath(listing), true)) {
+        return giveUp();
+    }
+    return true;
+}
+
+} // namespace
+
+bool AddToDirectoryListing(ApplicationContext& context, int typeIndex, const QStringList& addedNames)
+{
+    try {
+        if (!addedNames.isEmpty() && MergeIntoListing(context, typeIndex, addedNames)) {
+            return true;
+        }
+    } catch (...) {
+        // A merge that failed on the way leaves the listing as it was: the rebuild below writes it whole.
+    }
+    return RebuildDirectoryListing(context, typeIndex, true, false);
 }
 
 } // namespace talmere

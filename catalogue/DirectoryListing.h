@@ -7,6 +7,7 @@
 #include "core/ApplicationContext.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <string_view>
@@ -42,5 +43,13 @@ inline const QString kRebuildLockFailedMessage = QStringLiteral(
 // is told when showMessages; when the archive lock cannot be had the listing file is removed, so that the
 // next check rebuilds it.
 bool RebuildDirectoryListing(ApplicationContext& context, int typeIndex, bool force, bool showMessages);
+
+// Brings a type's listing up to date after files were added to its archive subfolder (the archive run files
+// a few staged reports into a subfolder of thousands). When the listing named every other file of the folder
+// and nothing else, only the added files are listed by the library and their lines merged in, in the order the
+// library keeps (the lines sorted without regard to case): what a rebuild would write, without reading every
+// report of the folder again. Otherwise, or when an added file cannot be listed on its own, the whole listing
+// is rebuilt as RebuildDirectoryListing(force) does. Names are the files' names alone, no folder.
+bool AddToDirectoryListing(ApplicationContext& context, int typeIndex, const QStringList& addedNames);
 
 } // namespace talmere

@@ -142,6 +142,65 @@ TEST_F(ArchiveRun, NumbersGoOnFromTheArchiveAndPast999)
                            "Filing 4 of 4 staged files", "done 4"}));
 }
 
+// A run adds the reports it filed to a fresh listing without listing the subfolder again; the listing is then
+// the very one a rebuild writes. A listing that did not describe the folder before the run is rebuilt whole.
+TEST_F(ArchiveRun, FiledReportsJoinAFreshListingAsARebuildWouldWriteIt)
+{
+    configure("Acks=\n", Text("Acks", "AK", {"ReportFormat=ANSI_999", "SearchIdent1=ISA"}));
+    const fs::path subfolder = world.archive() / "AK";
+    for (int i = 1; i <= 6; ++i) {
+        test::WriteFile(subfolder / ("AK2402" + std::to_string(10 + i) + ".001"),
+                        test::Acknowledgment999("202402" + std::to_string(10 + i), "0800", i));
+    }
+    ASSERT_TRUE(RebuildDirectoryListing(world.context(), 0, true, false));
+    const fs::path listing = world.privateFolderListing("AK");
+    const auto runAndCompareWithARebuild = [&](const std::string& what) {
+        EXPECT_TRUE(RunArchive(world.context()));
+        EXPECT_EQ(FileNames(world.mailbox()), Names{}) << what;
+        const std::string merged = test::ReadFile(listing);
+        ASSERT_TRUE(RebuildDirectoryListing(world.context(), 0, true, false));
+        EXPECT_EQ(merged, test::ReadFile(listing)) << what;
+    };
+    // Dates before, between and after the archived ones, and a second report of an archived day.
+    world.stage("A.X12", test::Acknowledgment999("20240209", "0700", 21));
+    world.stage("B.X12", test::Acknowledgment999("20240213", "0700", 22));
+    world.stage("C.X12", test::Acknowledgment999("20240220", "0700", 23));
+    world.stage("D.X12", test::Acknowledgment999("20240211", "1700", 24));
+    runAndCompareWithARebuild("fresh listing");
+    EXPECT_EQ(FileNames(subfolder).size(), 10u);
+    // The reports listed before are not read again: a report rewritten behind the listing's back keeps its line.
+    const std::string before = test::ReadFile(listing);
+    test::WriteFile(subfolder / "AK240212.001", "no acknowledgment now");
+    world.stage("G.X12", test::Acknowledgment999("20240221", "0700", 27));
+    EXPECT_TRUE(RunArchive(world.context()));
+    const std::string after = test::ReadFile(listing);
+    const std::size_t kept = before.find("|AK240212.001|");
+    ASSERT_NE(kept, std::string::npos) << before;
+    const std::size_t lineStart = before.rfind('\n', kept) + 1;
+    const std::string keptLine = before.substr(lineStart, before.find('\n', kept) - lineStart);
+    EXPECT_NE(after.find(keptLine), std::string::npos) << after;
+    ASSERT_TRUE(RebuildDirectoryListing(world.context(), 0, true, false));
+    EXPECT_EQ(test::ReadFile(listing).find(keptLine), std::string::npos);
+    fs::remove(subfolder / "AK240212.001"); // no report: no listing line, and a listing forever stale
+    ASSERT_TRUE(RebuildDirectoryListing(world.context(), 0, true, false));
+
+    // A report another workstation filed, and one removed behind the listing's back: the run lists all again.
+    test::WriteFile(subfolder / "AK240301.001", test::Acknowledgment999("20240301", "0800", 31));
+    fs::remove(subfolder / "AK240211.001");
+    world.stage("E.X12", test::Acknowledgment999("20240302", "0700", 25));
+    runAndCompareWithARebuild("stale listing");
+    const std::string text = test::ReadFile(listing);
+    EXPECT_NE(text.find("|AK240301.001|"), std::string::npos) << text;
+    EXPECT_EQ(text.find("|AK240211.001|"), std::string::npos) << text;
+    EXPECT_NE(text.find("|AK240302.001|"), std::string::npos) << text;
+
+    // No listing at all: the run writes it whole.
+    fs::remove(listing);
+    world.stage("F.X12", test::Acknowledgment999("20240303", "0700", 26));
+    runAndCompareWithARebuild("no listing");
+    EXPECT_FALSE(IsDirectoryListingStale(test::Q(listing), test::Folder(subfolder)));
+}
+
 TEST_F(ArchiveRun, AFileThatCannotBeFiledStaysStaged)
 {
     configure("Letters=\n", Text("Letters", "AB", {"FileNameMask=*.TXT"}));
