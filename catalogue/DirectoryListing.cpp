@@ -171,6 +171,28 @@ std::vector<std::string> ReadListingLines(const QString& path)
     return lines;
 }
 
+namespace {
+
+// Whether the folder's files are the counted names, each as often as counted (upper-cased names; `total` is the
+// sum of the counts). A copy in progress, or one a killed run left, is no report and does not count.
+bool HoldsExactly(const QString& folder, std::unordered_map<std::string, int> counted, std::size_t total)
+{
+    for (const std::string& name : platform::ListFileNames(ToNativePath(folder))) {
+        if (platform::IsProgramTemporaryName(name)) {
+            continue;
+        }
+        const auto found = counted.find(AsciiUpper(name));
+        if (found == counted.end() || found->second == 0) {
+            return false;
+        }
+        --found->second;
+        --total;
+    }
+    return total == 0;
+}
+
+} // namespace
+
 bool IsDirectoryListingStale(const QString& listingFile, const QString& folder)
 {
     // How often each upper-cased name is listed.
@@ -190,19 +212,7 @@ bool IsDirectoryListingStale(const QString& listingFile, const QString& folder)
             ++remaining;
         }
     }
-    for (const std::string& name : platform::ListFileNames(ToNativePath(folder))) {
-        // A copy in progress, or one a killed run left, is no report.
-        if (platform::IsProgramTemporaryName(name)) {
-            continue;
-        }
-        const auto found = listed.find(AsciiUpper(name));
-        if (found == listed.end() || found->second == 0) {
-            return true;
-        }
-        --found->second;
-        --remaining;
-    }
-    return remaining > 0;
+    return !HoldsExactly(folder, std::move(listed), remaining);
 }
 
 bool RebuildDirectoryListing(ApplicationContext& context, int typeIndex, bool force, bool showMessages)
@@ -302,18 +312,7 @@ bool MergeIntoListing(ApplicationContext& context, int typeIndex, const QStringL
         ++expected[AsciiUpper(ToNativePath(added))];
         ++remaining;
     }
-    for (const std::string& present : platform::ListFileNames(ToNativePath(folder))) {
-        if (platform::IsProgramTemporaryName(present)) {
-            continue;
-        }
-        const auto found = expected.find(AsciiUpper(present));
-        if (found == expected.end() || found->second == 0) {
-            return false;
-        }
-        --found->second;
-        --remaining;
-    }
-    if (remaining != 0) {
+    if (!HoldsExactly(folder, std::move(expected), remaining)) {
         return false;
     }
 

@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <spawn.h>
 #include <string>
 #include <sys/resource.h>
@@ -146,6 +147,25 @@ double ProcessorSeconds()
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
+// The shortest elapsed and the shortest processor time of three runs of some work, in seconds.
+struct BestTimes {
+    double elapsed = 1e9;
+    double processor = 1e9;
+};
+
+BestTimes BestOfThree(const std::function<void()>& work)
+{
+    BestTimes best;
+    for (int i = 0; i < 3; ++i) {
+        const double start = NowSeconds();
+        const double startProcessor = ProcessorSeconds();
+        work();
+        best.elapsed = std::min(best.elapsed, NowSeconds() - start);
+        best.processor = std::min(best.processor, ProcessorSeconds() - startProcessor);
+    }
+    return best;
+}
+
 double BestPlainRead(const std::vector<std::filesystem::path>& files)
 {
     PlainReadSeconds(files); // brings the files into the cache, like the handler's runs below
@@ -173,15 +193,7 @@ int RunReport(const std::filesystem::path& file)
     const double plain = BestPlainRead(files);
     const std::filesystem::path output = file.parent_path() / "TALMRTMP.TXT";
     TReportViewerRequest request = Request("ANSI_999", file.string(), output.string());
-    double best = 1e9;
-    double bestProcessor = 1e9;
-    for (int i = 0; i < 3; ++i) {
-        const double start = NowSeconds();
-        const double startProcessor = ProcessorSeconds();
-        Require(GenerateReportFile(&request), "the report");
-        best = std::min(best, NowSeconds() - start);
-        bestProcessor = std::min(bestProcessor, ProcessorSeconds() - startProcessor);
-    }
+    const auto [best, bestProcessor] = BestOfThree([&] { Require(GenerateReportFile(&request), "the report"); });
     std::printf("report of one %.0f MB 999 file (%.0f MB of report text)\n", megabytes,
                 static_cast<double>(std::filesystem::file_size(output)) / 1e6);
     PrintFigure("  report, MB of input per second", megabytes / best, "MB/s", megabytes / plain, "MB/s");
@@ -194,12 +206,7 @@ int RunReport(const std::filesystem::path& file)
     // The same report thrown away as it is written: what the reading and formatting cost without the file
     // system's work for five times the input's size in report text.
     TReportViewerRequest discarded = Request("ANSI_999", file.string(), "/dev/null");
-    double bestDiscarded = 1e9;
-    for (int i = 0; i < 3; ++i) {
-        const double start = NowSeconds();
-        Require(GenerateReportFile(&discarded), "the report");
-        bestDiscarded = std::min(bestDiscarded, NowSeconds() - start);
-    }
+    const double bestDiscarded = BestOfThree([&] { Require(GenerateReportFile(&discarded), "the report"); }).elapsed;
     PrintFigure("  report to /dev/null, MB of input per second", megabytes / bestDiscarded, "MB/s", megabytes / plain,
                 "MB/s");
     PrintFigure("  report to /dev/null against the plain read", bestDiscarded, "s", plain, "s");
@@ -231,15 +238,8 @@ int RunListingAndIdentification(const std::filesystem::path& folder, int count, 
     if (listing) {
         TReportViewerRequest request =
             Request("ANSI_999", (folder / "AK").string() + "/", (folder / "TALMRDAK.DIR").string());
-        double best = 1e9;
-        double bestProcessor = 1e9;
-        for (int i = 0; i < 3; ++i) {
-            const double start = NowSeconds();
-            const double startProcessor = ProcessorSeconds();
-            Require(CreateDirectoryListingFile(&request), "the listing");
-            best = std::min(best, NowSeconds() - start);
-            bestProcessor = std::min(bestProcessor, ProcessorSeconds() - startProcessor);
-        }
+        const auto [best, bestProcessor] =
+            BestOfThree([&] { Require(CreateDirectoryListingFile(&request), "the listing"); });
         PrintFigure("  folder listing, files per second", count / best, "files/s", count / plain, "files/s");
         PrintFigure("  folder listing, files per processor second", count / bestProcessor, "files/s", count / plain,
                     "files/s");
@@ -253,17 +253,11 @@ int RunListingAndIdentification(const std::filesystem::path& folder, int count, 
             // The generated files acknowledge professional claims (AK103 X222): every one of them matches.
             SetFieldText(requests.back().Params[1], "PROF");
         }
-        double best = 1e9;
-        double bestProcessor = 1e9;
-        for (int i = 0; i < 3; ++i) {
-            const double start = NowSeconds();
-            const double startProcessor = ProcessorSeconds();
+        const auto [best, bestProcessor] = BestOfThree([&] {
             for (TReportViewerRequest& request : requests) {
                 Require(PerformCustomMatchTest(&request), "the identification test");
             }
-            best = std::min(best, NowSeconds() - start);
-            bestProcessor = std::min(bestProcessor, ProcessorSeconds() - startProcessor);
-        }
+        });
         PrintFigure("  identification test, files per second", count / best, "files/s", count / plain, "files/s");
         PrintFigure("  identification test, files per processor second", count / bestProcessor, "files/s",
                     count / plain, "files/s");
@@ -281,15 +275,8 @@ int RunLargeListing(const std::filesystem::path& file)
     const double plain = BestPlainRead(files);
     const std::filesystem::path output = file.parent_path() / "TALMRDAK.DIR";
     TReportViewerRequest request = Request("ANSI_999", file.string(), output.string());
-    double best = 1e9;
-    double bestProcessor = 1e9;
-    for (int i = 0; i < 3; ++i) {
-        const double start = NowSeconds();
-        const double startProcessor = ProcessorSeconds();
-        Require(CreateDirectoryListingFile(&request), "the listing of one file");
-        best = std::min(best, NowSeconds() - start);
-        bestProcessor = std::min(bestProcessor, ProcessorSeconds() - startProcessor);
-    }
+    const auto [best, bestProcessor] =
+        BestOfThree([&] { Require(CreateDirectoryListingFile(&request), "the listing of one file"); });
     if (std::filesystem::file_size(output) == 0) {
         std::fprintf(stderr, "the listing of one file has no line\n");
         return 1;
