@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -28,6 +29,12 @@ void WriteBytes(const std::filesystem::path& path, const std::string& bytes)
     if (!out) {
         throw std::runtime_error("cannot write " + path.string());
     }
+}
+
+void WriteConfiguration(const std::filesystem::path& path, const std::string& bytes)
+{
+    WriteBytes(path, bytes);
+    std::filesystem::last_write_time(path, std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
 }
 
 std::string Acknowledgment999(int day, int control)
@@ -69,10 +76,11 @@ ReportManagerWorld::ReportManagerWorld(const std::filesystem::path& root) : m_ro
     c.folders.ReportArchiveFolder = server + "archive/";
     c.flags.BypassAccessChecks = true;
     c.reportLibraryCandidates = {TALMRDLL_PATH};
-    WriteBytes(root / "install" / "TALMERE.INI",
-               "[Report Types]\nAcks=\n[Report Details - Acks]\nReportFormat=ANSI_999\nReportDesc=Acknowledgments\n"
-               "ArchivePrefix=AK\nStagingDirectory=%SERVER_DIR%\\mailbox\nSearchIdent1=ISA\n"
-               "SearchIdent2=ST*997|ST*999\nArchiveDays=-1\n");
+    WriteConfiguration(
+        root / "install" / "TALMERE.INI",
+        "[Report Types]\nAcks=\n[Report Details - Acks]\nReportFormat=ANSI_999\nReportDesc=Acknowledgments\n"
+        "ArchivePrefix=AK\nStagingDirectory=%SERVER_DIR%\\mailbox\nSearchIdent1=ISA\n"
+        "SearchIdent2=ST*997|ST*999\nArchiveDays=-1\n");
     if (!LoadReportConfiguration(c)) {
         throw std::runtime_error("the benchmark's report configuration did not load");
     }

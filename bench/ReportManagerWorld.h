@@ -37,6 +37,8 @@ private:
 
 std::string Acknowledgment999(int day, int control);
 void WriteBytes(const std::filesystem::path& path, const std::string& bytes);
+// Writes an installation's TALMERE.INI dated an hour back: a real one was written long before any run.
+void WriteConfiguration(const std::filesystem::path& path, const std::string& bytes);
 
 template <typename Name>
 void ReportManagerWorld::writeAcknowledgments(const std::filesystem::path& folder, int count, Name name)

@@ -1,5 +1,5 @@
-// The library's only operating-system calls beyond the standard library: the clock, local time, the
-// creation of temporary files and the reading and writing of report files by handle.
+// The library's only operating-system calls beyond the standard library: the clock, local time, file stamps,
+// the creation of temporary files and the reading and writing of report files by handle.
 #include "library/frame/OperatingSystem.h"
 
 #include <cerrno>
@@ -68,6 +68,24 @@ DateTimeParts FileDateTimeOrNow(const std::filesystem::path& path)
         return *parts;
     }
     return CurrentLocalDateTime();
+}
+
+std::optional<FileStamp> RegularFileStamp(const std::filesystem::path& path)
+{
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        return std::nullopt;
+    }
+    const auto ns = [](const timespec& time) { return std::int64_t{time.tv_sec} * 1000000000 + time.tv_nsec; };
+    return FileStamp{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
+                     static_cast<std::uint64_t>(info.st_size), ns(info.st_mtim), ns(info.st_ctim)};
+}
+
+std::int64_t SystemClockNs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    return std::int64_t{now.tv_sec} * 1000000000 + now.tv_nsec;
 }
 
 std::filesystem::path CreateTemporaryFile(std::string_view prefix)

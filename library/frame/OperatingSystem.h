@@ -24,6 +24,22 @@ std::optional<DateTimeParts> FileLocalDateTime(const std::filesystem::path& path
 // The date a listing gives a file: its own time, or the current time when that cannot be read.
 DateTimeParts FileDateTimeOrNow(const std::filesystem::path& path);
 
+// What tells one version of a file from another without reading it: the file's identity, size and times.
+struct FileStamp {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::uint64_t size = 0;
+    std::int64_t modifiedNs = 0; // last modification, nanoseconds since 1970
+    std::int64_t changedNs = 0;  // last change of the file or its attributes
+    bool operator==(const FileStamp&) const = default;
+};
+
+// The stamp of a regular file (a link followed); nothing when there is none by that name.
+std::optional<FileStamp> RegularFileStamp(const std::filesystem::path& path);
+
+// The system clock in nanoseconds since 1970, on the same scale as a file's times.
+std::int64_t SystemClockNs();
+
 // A new, empty file in the system's temporary folder whose name is the prefix followed by characters chosen
 // at random. The name is claimed atomically, so a file that someone else placed there beforehand is never
 // opened; the file is readable by its owner only. An empty path when the folder or the file cannot be made.

@@ -18,7 +18,8 @@ struct CallSettings {
     std::string intermediary; // [General] Intermediary of TALMERE.INI, as read
 };
 
-// Reads the per-call settings of a request; the INI file is read afresh on every call.
+// Reads the per-call settings of a request. TALMERE.INI is read again on every call unless it is the very file
+// read last time, unchanged since (same identity, size and times, and not written in the moments before).
 CallSettings ReadCallSettings(const TReportViewerRequest& record);
 
 // One request as a handler sees it: the caller's record, the settings of this call and the format that the

@@ -8,6 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
+
 using namespace talmere;
 using test::MakeRequest;
 using test::ReadFile;
@@ -120,6 +123,24 @@ TEST(CallSettings, TheIntermediaryIsReadFromTheInstallFolderOnEveryCall)
 
     WriteFile(folder / "talmere.ini", "[General]\r\nIntermediary=emdeon\r\n");
     EXPECT_EQ(ReadCallSettings(record).intermediary, "emdeon");
+
+    // A file that has not changed for a while may be remembered between calls; any change to it is still seen,
+    // even one of the same size that puts its modification time back.
+    const std::filesystem::path ini = folder / "TALMERE.INI";
+    std::filesystem::remove(folder / "talmere.ini");
+    const auto writeSettled = [&](const char* value) {
+        WriteFile(ini, std::string("[General]\nIntermediary=") + value + "\n");
+        std::filesystem::last_write_time(ini, std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
+    };
+    writeSettled("NOVSI");
+    EXPECT_EQ(ReadCallSettings(record).intermediary, "NOVSI");
+    EXPECT_EQ(ReadCallSettings(record).intermediary, "NOVSI");
+    writeSettled("HIGMK");
+    EXPECT_EQ(ReadCallSettings(record).intermediary, "HIGMK");
+    std::filesystem::rename(ini, folder / "old.ini");
+    EXPECT_EQ(ReadCallSettings(record).intermediary, "");
+    std::filesystem::rename(folder / "old.ini", folder / "talmere.INI");
+    EXPECT_EQ(ReadCallSettings(record).intermediary, "HIGMK");
 
     // The folder and the name are joined as they stand: without the separator no file is found.
     SetFieldText(record.InstallDirectory, folder.path().string());
