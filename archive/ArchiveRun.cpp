@@ -258,15 +258,15 @@ ScanLists Scan(ApplicationContext& context, RunState& run, int index, const QStr
             seen.insert(name);
             const QString path = folder + name;
             // Looked at again now, without following a link: an earlier type may have filed it, and only a
-            // regular file is ever opened (opening a FIFO would wait for a writer for ever).
-            const platform::FileKind kind = platform::EntryKind(nativeFolder + entry.name);
+            // regular file is ever opened (opening a FIFO would wait for a writer for ever). A read-only staged
+            // file is made writable in the same look, or it could not leave the folder once filed; one that
+            // cannot be is still identified, so that the log can say why it stays.
+            platform::FileKind kind = platform::FileKind::Unknown;
+            const bool writable = platform::MakeWritable(nativeFolder + entry.name, &kind);
             if (kind != platform::FileKind::Regular) {
                 NoteNotFileable(context, run, index, path, kind);
                 continue;
             }
-            // A read-only staged file is made writable, or it could not leave the folder once filed; one that
-            // cannot be is still identified, so that the log can say why it stays.
-            const bool writable = platform::MakeWritable(nativeFolder + entry.name);
             const QString notWritable = writable ? QString() : LastFileFailureReason();
             if (ContextSkip(context, index)) {
                 continue;

@@ -151,15 +151,9 @@ bool FilingJournal::begin(const FilingStep& step)
     }
     // Written in place: a note cut short by a kill is recognised as such (it lacks its last line) and was
     // written before anything else of its step happened.
-    QFile file(FromNativePath(m_path));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
-        return false;
-    }
-    const std::string text = FilingJournalText(step);
-    const bool written = file.write(text.data(), static_cast<qint64>(text.size())) == static_cast<qint64>(text.size());
-    file.close();
+    const bool written = platform::WriteFileInPlace(m_path, FilingJournalText(step));
     m_open = true;
-    if (!written || file.error() != QFileDevice::NoError) {
+    if (!written) {
         end();
         return false;
     }

@@ -5,6 +5,7 @@
 #include "common/TextUtil.h"
 #include "core/AnsiText.h"
 #include "core/Folders.h"
+#include "platform/FileSystem.h"
 #include "platform/FileTransfer.h"
 
 #include <array>
@@ -113,11 +114,41 @@ qint64 FindTextInFile(const QString& file, const std::string& text, qint64 start
     return FindText(in, text, start, caseSensitive, block);
 }
 
+namespace {
+
+// The file's bytes in upper case, read to its end; nothing when it cannot be read.
+std::optional<std::string> ReadWholeUpper(platform::RegularFileReader& in)
+{
+    std::string text(static_cast<std::size_t>(in.size()) + 1, '\0');
+    std::size_t filled = 0;
+    for (;;) {
+        if (filled == text.size()) {
+            // The file grew since it was opened: what it holds now is searched, as a block search would.
+            text.resize(text.size() * 2);
+        }
+        const std::int64_t read = in.read(text.data() + filled, text.size() - filled);
+        if (read < 0) {
+            return std::nullopt;
+        }
+        filled += static_cast<std::size_t>(read);
+        // A read that falls short of the size the file had when it was opened ends it without one more call.
+        if (read == 0 || (filled >= in.size() && filled < text.size())) {
+            break;
+        }
+    }
+    text.resize(filled);
+    UpperInPlace(text.data(), text.size());
+    return text;
+}
+
+} // namespace
+
 bool MatchesSearchIdents(const TReportConfigInfoRecord& type, const QString& file)
 {
     // The file is opened once for all its searches, at the first one: a type's search strings are several,
-    // each with its alternatives, and every staged file of the folder is searched.
+    // each with its alternatives, and every staged file of the folder is searched. A small file is read once.
     std::optional<platform::RegularFileReader> in;
+    std::optional<std::string> whole;
     std::vector<char> block;
     qint64 offset = 0;
     for (const QString& written : type.SearchIdent) {
@@ -134,8 +165,19 @@ bool MatchesSearchIdents(const TReportConfigInfoRecord& type, const QString& fil
             }
             if (!in) {
                 in.emplace(ToNativePath(file));
+                if (in->isOpen() && in->size() <= kWholeSearchSize) {
+                    whole = ReadWholeUpper(*in);
+                }
             }
-            const qint64 at = FindText(*in, alternative, offset, false, block);
+            qint64 at = -1;
+            if (whole) {
+                std::string needle = alternative;
+                UpperInPlace(needle.data(), needle.size());
+                const std::size_t found = whole->find(needle, static_cast<std::size_t>(offset));
+                at = found == std::string::npos ? -1 : static_cast<qint64>(found);
+            } else {
+                at = FindText(*in, alternative, offset, false, block);
+            }
             if (at >= 0 && (best < 0 || at < best)) {
                 best = at;
                 bestLength = static_cast<qint64>(alternative.size());
@@ -238,8 +280,25 @@ const std::string& IdentificationScratch::path(File file)
 void IdentificationScratch::release(File file)
 {
     std::string& made = slot(file);
+    if (made.empty()) {
+        return;
+    }
+    if (file == File::Listing) {
+        // The library writes the listing afresh under the name; with the file gone after each use, a call that
+        // writes none cannot leave the next file with this one's entry. The name stays ours for the next use.
+        if (!platform::RemoveFile(made) && platform::LastFileFailure() != platform::FileFailure::Gone) {
+            made.clear();
+        }
+        return;
+    }
+    // The next call writes the report text over from the start, so a short one may stay until then; a long
+    // one is emptied now, so that no copy of a large staged file takes room in the private folder meanwhile.
+    const std::optional<platform::FileIdentity> text = platform::IdentityOf(made);
+    if (text && text->size <= kKeptScratchReportText) {
+        return;
+    }
     // The library may have removed the file or put another in its place: one that cannot be emptied goes.
-    if (!made.empty() && !platform::EmptyRegularFile(made)) {
+    if (!platform::EmptyRegularFile(made)) {
         platform::RemoveFile(made);
         made.clear();
     }
@@ -288,36 +347,49 @@ std::optional<TDirectoryListingInfo> CreateFileListingEntry(const ApplicationCon
     const auto libraryFailure = [](const ReportLibraryCall& call) {
         return QStringLiteral("report library: ") + CallFailureText(call);
     };
-    // The request of both calls: the staged file, and the scratch file the library writes to.
+    // The request of both calls: the type's, for the staged file, built once; each call names the scratch
+    // file the library writes to.
+    TReportViewerRequest typeRequest;
     const auto buildRequest = [&](const std::string& output, TReportViewerRequest& request) {
-        return BuildTypeRequest(context, typeIndex, RequestContent{true, true, true}, request) &&
-               SetRequestPath(request.ReportPath, stagedFile) &&
-               SetRequestPath(request.OutputPath, FromNativePath(output));
+        request = typeRequest;
+        return SetRequestPath(request.OutputPath, FromNativePath(output));
+    };
+    // A scratch file that cannot be made, or a library that cannot write to it, may be for want of the private
+    // folder: the log then says so.
+    const auto scratchFailure = [&](const QString& reason) {
+        return fail(FolderExists(context.folders.PrivateDirectory) ? reason
+                                                                   : QStringLiteral("private folder not found"));
     };
     try {
         if (!FileExists(stagedFile)) {
             return std::nullopt;
         }
-        if (!FolderExists(context.folders.PrivateDirectory)) {
-            return fail(QStringLiteral("private folder not found"));
+        if (!BuildTypeRequest(context, typeIndex, RequestContent{true, true, true}, typeRequest) ||
+            !SetRequestPath(typeRequest.ReportPath, stagedFile)) {
+            return fail(QStringLiteral("name not usable (too long for the report library)"));
         }
         // The library must make a report of the file; the text it writes serves nothing else here. It goes
-        // to identification's own scratch file, emptied after the call on every path, so that no copy of a
-        // large staged file stays behind and the viewer's report text file (TALMRTMP.TXT) is never touched.
+        // to identification's own scratch file, emptied after the call on every path when it is large, so
+        // that no copy of a large staged file stays behind and the viewer's report text file (TALMRTMP.TXT)
+        // is never touched.
         TReportViewerRequest request;
         {
             const ScratchUse reportText(scratch, IdentificationScratch::File::ReportText);
             if (reportText.path().empty()) {
-                return fail(LastFileFailureReason() + QStringLiteral(" (private folder)"));
+                return scratchFailure(LastFileFailureReason() + QStringLiteral(" (private folder)"));
             }
             if (!buildRequest(reportText.path(), request)) {
                 return fail(QStringLiteral("name not usable (too long for the report library)"));
             }
             const ReportLibraryCall generated = CallLibrary(context, kGenerateReportFile, request, false);
             if (!generated.called()) {
-                return fail(libraryFailure(generated));
+                return scratchFailure(libraryFailure(generated));
             }
             if (generated.status != kStatusSuccess) {
+                // No report of the type, unless the library had nowhere to write it.
+                if (!FolderExists(context.folders.PrivateDirectory)) {
+                    return fail(QStringLiteral("private folder not found"));
+                }
                 return std::nullopt;
             }
         }
@@ -325,18 +397,16 @@ std::optional<TDirectoryListingInfo> CreateFileListingEntry(const ApplicationCon
         // file belongs to the report list, and another run of the same installation may be reading it.
         const ScratchUse listingFile(scratch, IdentificationScratch::File::Listing);
         if (listingFile.path().empty()) {
-            return fail(LastFileFailureReason() + QStringLiteral(" (private folder)"));
+            return scratchFailure(LastFileFailureReason() + QStringLiteral(" (private folder)"));
         }
         if (!buildRequest(listingFile.path(), request)) {
             return fail(QStringLiteral("name not usable (too long for the report library)"));
         }
         const ReportLibraryCall call = CallLibrary(context, kCreateDirectoryListingFile, request, true);
         if (call.status != kStatusSuccess) {
-            return fail(libraryFailure(call));
+            return scratchFailure(libraryFailure(call));
         }
-        const QString listing = FromNativePath(listingFile.path());
-        const std::vector<std::string> lines =
-            FileExists(listing) ? ReadListingLines(listing) : std::vector<std::string>();
+        const std::vector<std::string> lines = ReadListingLines(FromNativePath(listingFile.path()));
         TDirectoryListingInfo info;
         if (lines.empty() || TrimBlanks(std::string_view(lines.front())).empty() ||
             !ParseDirectoryListingLine(lines.front(), info)) {

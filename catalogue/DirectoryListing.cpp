@@ -103,12 +103,11 @@ bool ParseDirectoryListingLine(std::string_view line, TDirectoryListingInfo& inf
 
 namespace {
 
-bool ParseLine(std::string_view line, TDirectoryListingInfo& info, std::string_view& name)
+// The fixed part of a listing line: its date and time and the file name. False for a line that has no valid
+// date and time or no name field; rest is then left at the column part.
+bool ParseHead(std::string_view& rest, DateTimeParts& when, std::string_view& name)
 {
-    for (QString& column : info.Columns) {
-        column.clear();
-    }
-    std::string_view rest = TrimBlanks(line);
+    rest = TrimBlanks(rest);
     std::string_view date;
     std::string_view time;
     if (!TakeField(rest, date)) {
@@ -128,8 +127,26 @@ bool ParseLine(std::string_view line, TDirectoryListingInfo& info, std::string_v
     if (!hour || !minute || *hour > 23 || *minute > 59) {
         return false;
     }
+    when = DateTimeParts{*year, *month, *day, *hour, *minute, 0, 0};
     // Without a third "|" the line has no column part at all.
-    if (!TakeField(rest, name)) {
+    return TakeField(rest, name);
+}
+
+// The name a valid listing line gives, without the columns the report list shows.
+bool ParseLineName(std::string_view line, std::string_view& name)
+{
+    DateTimeParts when;
+    return ParseHead(line, when, name);
+}
+
+bool ParseLine(std::string_view line, TDirectoryListingInfo& info, std::string_view& name)
+{
+    for (QString& column : info.Columns) {
+        column.clear();
+    }
+    std::string_view rest = line;
+    DateTimeParts when;
+    if (!ParseHead(rest, when, name)) {
         return false;
     }
     for (int i = 0; i < kListColumnCount; ++i) {
@@ -140,7 +157,7 @@ bool ParseLine(std::string_view line, TDirectoryListingInfo& info, std::string_v
         }
         info.Columns[i] = FromAnsi(column);
     }
-    info.ReportDateTime = EncodeDateTime(DateTimeParts{*year, *month, *day, *hour, *minute, 0, 0});
+    info.ReportDateTime = EncodeDateTime(when);
     info.FileName = FromNativePath(name);
     return true;
 }
@@ -154,7 +171,13 @@ std::vector<std::string> ReadListingLines(const QString& path)
     if (!in) {
         return lines;
     }
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    // Read in large blocks, not character by character: a listing of tens of thousands of reports is read at
+    // each run and each refresh.
+    std::string text;
+    char block[65536];
+    while (in.read(block, sizeof block) || in.gcount() > 0) {
+        text.append(block, static_cast<std::size_t>(in.gcount()));
+    }
     std::size_t start = 0;
     while (start < text.size()) {
         const std::size_t end = text.find_first_of("\r\n", start);
@@ -199,13 +222,12 @@ bool IsDirectoryListingStale(const QString& listingFile, const QString& folder)
     std::unordered_map<std::string, int> listed;
     std::size_t remaining = 0;
     if (FileExists(listingFile)) {
-        TDirectoryListingInfo info;
         std::string_view name;
         for (const std::string& line : ReadListingLines(listingFile)) {
             if (TrimBlanks(std::string_view(line)).empty()) {
                 continue;
             }
-            if (!ParseLine(line, info, name)) {
+            if (!ParseLineName(line, name)) {
                 return true;
             }
             ++listed[AsciiUpper(name)];
@@ -299,10 +321,9 @@ bool MergeIntoListing(ApplicationContext& context, int typeIndex, const QStringL
     std::vector<std::string> lines = ReadListingLines(listing);
     std::unordered_map<std::string, int> expected;
     std::size_t remaining = 0;
-    TDirectoryListingInfo info;
     std::string_view name;
     for (const std::string& line : lines) {
-        if (!ParseLine(line, info, name)) {
+        if (!ParseLineName(line, name)) {
             return false;
         }
         ++expected[AsciiUpper(name)];
@@ -330,10 +351,15 @@ bool MergeIntoListing(ApplicationContext& context, int typeIndex, const QStringL
         RemoveListing(temporary);
         return false;
     };
+    // One request for the type, built once; each file is named in a copy of it.
+    TReportViewerRequest typeRequest;
+    if (!BuildTypeRequest(context, typeIndex, RequestContent{true, true, true}, typeRequest) ||
+        !SetRequestPath(typeRequest.OutputPath, temporary)) {
+        return giveUp();
+    }
     for (const QString& added : addedNames) {
-        TReportViewerRequest request;
-        if (!BuildTypeRequest(context, typeIndex, RequestContent{true, true, true}, request) ||
-            !SetRequestPath(request.ReportPath, folder + added) || !SetRequestPath(request.OutputPath, temporary)) {
+        TReportViewerRequest request = typeRequest;
+        if (!SetRequestPath(request.ReportPath, folder + added)) {
             return giveUp();
         }
         const ReportLibraryCall call = CallLibrary(context, kCreateDirectoryListingFile, request, false);
@@ -341,7 +367,7 @@ bool MergeIntoListing(ApplicationContext& context, int typeIndex, const QStringL
             return giveUp();
         }
         std::vector<std::string> own = ReadListingLines(temporary);
-        if (own.size() != 1 || !ParseLine(own.front(), info, name) ||
+        if (own.size() != 1 || !ParseLineName(own.front(), name) ||
             AsciiUpper(name) != AsciiUpper(ToNativePath(added))) {
             return giveUp();
         }

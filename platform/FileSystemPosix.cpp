@@ -272,9 +272,22 @@ std::vector<FolderEntry> ListFolder(std::string_view folder, std::string_view ma
     for (fs::directory_iterator it(fs::path(folder), error), end; !error && it != end; it.increment(error)) {
         const std::string name = it->path().filename().string();
         if (WildcardMatch(mask, name)) {
+            // The folder's own record of each entry's kind serves where it has one; only a link (or a file
+            // system that records no kinds) costs a look at the entry itself.
             std::error_code typeError;
+            const bool link = it->is_symlink(typeError);
             const bool isDirectory = it->is_directory(typeError);
-            entries.push_back({name, isDirectory, KindOf(it->symlink_status(typeError).type())});
+            FileKind kind = FileKind::Unknown;
+            if (link) {
+                kind = FileKind::SymbolicLink;
+            } else if (isDirectory) {
+                kind = FileKind::Folder;
+            } else if (it->is_regular_file(typeError)) {
+                kind = FileKind::Regular;
+            } else {
+                kind = KindOf(it->symlink_status(typeError).type());
+            }
+            entries.push_back({name, isDirectory, kind});
         }
     }
     std::sort(entries.begin(), entries.end(),

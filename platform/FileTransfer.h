@@ -4,6 +4,7 @@
 // written and no file is lost when a step fails. Paths are bytes of the local encoding.
 
 #include "common/DayDate.h"
+#include "platform/FileSystem.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -60,8 +61,9 @@ bool RemoveRegularFile(std::string_view path);
 
 // A read-only regular file (no write permission for anyone) gets write permission for its owner. True when
 // the file is writable by its owner afterwards. A symbolic link is never followed (its target keeps its
-// permissions) and anything but a regular file is refused: false, nothing changed.
-bool MakeWritable(std::string_view path);
+// permissions) and anything but a regular file is refused: false, nothing changed. The kind of the entry
+// itself (Unknown when there is none) goes to kind when given.
+bool MakeWritable(std::string_view path, FileKind* kind = nullptr);
 
 // Empties a regular file, which keeps its name: scratch work of this process that is done with its contents
 // but will use the file again. True when the file is empty afterwards. A symbolic link is never followed, and
@@ -90,6 +92,8 @@ public:
 
     bool open(std::string_view path);
     bool isOpen() const { return m_fd >= 0; }
+    // The file's size when it was opened.
+    std::uint64_t size() const { return m_size; }
     // Places the next read at an offset from the start; false when it cannot.
     bool seek(std::int64_t offset);
     // Up to size bytes into data: the count read, 0 at the end, -1 on an error.
@@ -98,6 +102,7 @@ public:
 
 private:
     int m_fd = -1;
+    std::uint64_t m_size = 0;
 };
 
 // The local date and time of a file's last modification; nothing when it cannot be read.
@@ -120,6 +125,10 @@ int RemoveStaleTemporaries(std::string_view folder, std::int64_t olderThanSecond
 // those a killed process left.
 int RemoveStaleScratchFiles(std::string_view folder, std::string_view stem, std::string_view extension,
                             std::int64_t olderThanSeconds);
+
+// Writes a file's whole contents in place: created when missing, emptied first when there. False, with the
+// reason noted, when it could not be written whole.
+bool WriteFileInPlace(std::string_view path, std::string_view bytes);
 
 // Appends bytes to a file, creating it when missing, with one write so that lines of several writers do
 // not mix. False when that failed.
@@ -146,6 +155,8 @@ public:
     bool write(const char* data, std::size_t size);
     // Closes the file, with the given local modification time when there is one.
     bool close(const std::optional<DateTimeParts>& modified = std::nullopt);
+    // Closes the file with a modification time given as seconds and nanoseconds since 1970.
+    bool close(std::int64_t modifiedSeconds, std::int64_t modifiedNanoseconds);
     // Gives the closed file its name, replacing a file of that name.
     bool commit(std::string_view target);
     // Gives the closed file its name only when nothing of that name exists; otherwise false, with existed

@@ -5,6 +5,7 @@
 #include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
+#include <random>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -69,13 +70,6 @@ std::string FolderOf(const std::string& path)
 {
     const std::size_t slash = path.rfind('/');
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
-mode_t DefaultFileMode()
-{
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return static_cast<mode_t>(0666 & ~mask);
 }
 
 bool WriteAll(int fd, const char* data, std::size_t size)
@@ -200,13 +194,7 @@ CopyOutcome CopyFileKeepingTime(std::string_view source, std::string_view target
         ok = copy.write(buffer, static_cast<std::size_t>(n));
     }
     ::close(in);
-    std::optional<DateTimeParts> modified;
-    std::tm local{};
-    if (::localtime_r(&info.st_mtim.tv_sec, &local) != nullptr) {
-        modified = FromCalendarTime(local);
-        modified->millisecond = static_cast<int>(info.st_mtim.tv_nsec / 1000000);
-    }
-    ok = ok && copy.close(modified);
+    ok = ok && copy.close(info.st_mtim.tv_sec, info.st_mtim.tv_nsec);
     if (!ok) {
         return CopyOutcome::Failed;
     }
@@ -261,11 +249,24 @@ bool RemoveEntry(std::string_view path, bool regularOnly)
 {
     const std::string file(path);
     struct stat info {};
+    if (!regularOnly) {
+        // unlink never removes a folder, so anything else goes at once; only a failure is looked into.
+        if (::unlink(file.c_str()) == 0) {
+            return true;
+        }
+        const int error = errno;
+        if (::lstat(file.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+            NoteKind(info);
+        } else {
+            NoteError(error);
+        }
+        return false;
+    }
     if (::lstat(file.c_str(), &info) != 0) {
         NoteError(errno);
         return false;
     }
-    if (S_ISDIR(info.st_mode) || (regularOnly && !S_ISREG(info.st_mode))) {
+    if (!S_ISREG(info.st_mode)) {
         NoteKind(info);
         return false;
     }
@@ -298,13 +299,19 @@ bool RemoveRegularFile(std::string_view path)
     return RemoveEntry(path, true);
 }
 
-bool MakeWritable(std::string_view path)
+bool MakeWritable(std::string_view path, FileKind* kind)
 {
     const std::string file(path);
     struct stat info {};
     if (::lstat(file.c_str(), &info) != 0) {
         NoteError(errno);
+        if (kind != nullptr) {
+            *kind = FileKind::Unknown;
+        }
         return false;
+    }
+    if (kind != nullptr) {
+        *kind = FileKindOfUnixMode(info.st_mode);
     }
     if (!S_ISREG(info.st_mode)) {
         NoteKind(info);
@@ -409,6 +416,7 @@ bool RegularFileReader::open(std::string_view path)
     close();
     struct stat info {};
     m_fd = OpenRegularForReading(std::string(path), false, info);
+    m_size = m_fd >= 0 ? static_cast<std::uint64_t>(info.st_size) : 0;
     return m_fd >= 0;
 }
 
@@ -552,6 +560,25 @@ int RemoveStaleScratchFiles(std::string_view folder, std::string_view stem, std:
     return RemoveStaleUniqueFiles(folder, stem, extension, olderThanSeconds, true);
 }
 
+bool WriteFileInPlace(std::string_view path, std::string_view bytes)
+{
+    const int fd = ::open(std::string(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        NoteError(errno);
+        return false;
+    }
+    bool written = WriteAll(fd, bytes.data(), bytes.size());
+    if (!written) {
+        NoteError(errno);
+    }
+    // A file system that writes late reports a full disk here.
+    if (::close(fd) != 0) {
+        NoteError(errno);
+        written = false;
+    }
+    return written;
+}
+
 bool AppendToFile(std::string_view path, std::string_view bytes)
 {
     const int fd = ::open(std::string(path).c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
@@ -625,19 +652,29 @@ bool PendingFile::create(std::string_view folder)
         name += '/';
     }
     name += kTemporaryPattern;
-    const int fd = ::mkstemp(name.data());
-    if (fd < 0) {
-        NoteError(errno);
-        return false;
+    // Created with the mode a new file of the user's gets (the process's umask applied by the system), so
+    // that the finished file needs no change of mode; the name is claimed atomically as mkstemp would.
+    const std::size_t letters = name.size() - 6;
+    static thread_local std::mt19937_64 random(std::random_device{}() ^ static_cast<std::uint64_t>(::getpid()) ^
+                                               static_cast<std::uint64_t>(std::time(nullptr)));
+    static constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::uint64_t bits = random();
+        for (std::size_t i = 0; i < 6; ++i, bits /= 62) {
+            name[letters + i] = kLetters[bits % 62];
+        }
+        const int fd = ::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            m_fd = fd;
+            m_temporary = name;
+            return true;
+        }
+        if (errno != EEXIST) {
+            break;
+        }
     }
-    m_fd = fd;
-    m_temporary = name;
-    if (::fchmod(fd, DefaultFileMode()) != 0) {
-        NoteError(errno);
-        discard();
-        return false;
-    }
-    return true;
+    NoteError(errno);
+    return false;
 }
 
 bool PendingFile::write(const char* data, std::size_t size)
@@ -649,27 +686,46 @@ bool PendingFile::write(const char* data, std::size_t size)
     return false;
 }
 
-bool PendingFile::close(const std::optional<DateTimeParts>& modified)
+namespace {
+
+// Closes a file written to, giving it a modification time first when there is one; fd is -1 afterwards.
+bool CloseWritten(int& fd, const timespec* modified)
 {
-    if (m_fd < 0) {
+    if (fd < 0) {
         return false;
     }
     bool ok = true;
-    if (modified) {
-        const timespec time = ToTimespec(*modified);
-        const timespec times[2] = {time, time};
-        ok = ::futimens(m_fd, times) == 0;
+    if (modified != nullptr) {
+        const timespec times[2] = {*modified, *modified};
+        ok = ::futimens(fd, times) == 0;
         if (!ok) {
             NoteError(errno);
         }
     }
     // A file system that writes late reports a full disk here.
-    if (::close(m_fd) != 0) {
+    if (::close(fd) != 0) {
         NoteError(errno);
         ok = false;
     }
-    m_fd = -1;
+    fd = -1;
     return ok;
+}
+
+} // namespace
+
+bool PendingFile::close(const std::optional<DateTimeParts>& modified)
+{
+    if (!modified) {
+        return CloseWritten(m_fd, nullptr);
+    }
+    const timespec time = ToTimespec(*modified);
+    return CloseWritten(m_fd, &time);
+}
+
+bool PendingFile::close(std::int64_t modifiedSeconds, std::int64_t modifiedNanoseconds)
+{
+    const timespec time{static_cast<time_t>(modifiedSeconds), static_cast<long>(modifiedNanoseconds)};
+    return CloseWritten(m_fd, &time);
 }
 
 bool PendingFile::commit(std::string_view target)

@@ -53,12 +53,15 @@ TEST(Identification, SearchStringsMustOccurInOrderWithoutOverlapping)
     EXPECT_FALSE(MatchesSearchIdents(Idents({"ISA", "|"}), file("ISA~")));
 
     // Every alternative is looked for from where the string before ended, also after one that read the
-    // whole of a file of several blocks in vain.
-    std::string large(70000, 'x');
-    large.replace(40000, 3, "ISA");
-    large.replace(60000, 6, "ST*999");
-    EXPECT_TRUE(MatchesSearchIdents(Idents({"NOWHERE|ISA", "NOWHERE|ST*999"}), file(large)));
-    EXPECT_FALSE(MatchesSearchIdents(Idents({"ST*999|NOWHERE", "ISA"}), file(large)));
+    // whole of a file of several blocks in vain; alike in a file read whole and in one searched by blocks.
+    for (const std::size_t size : {std::size_t{70000}, std::size_t{kWholeSearchSize} + 70000}) {
+        std::string large(size, 'x');
+        large.replace(size - 30000, 3, "iSa");
+        large.replace(size - 10000, 6, "ST*999");
+        EXPECT_TRUE(MatchesSearchIdents(Idents({"NOWHERE|ISA", "NOWHERE|ST*999"}), file(large))) << size;
+        EXPECT_FALSE(MatchesSearchIdents(Idents({"ST*999|NOWHERE", "ISA"}), file(large))) << size;
+        EXPECT_FALSE(MatchesSearchIdents(Idents({"ISA", "ST*9999"}), file(large))) << size;
+    }
 }
 
 TEST(Identification, FindTextReadsInOverlappingBlocksWithoutRegardToCase)

@@ -279,19 +279,21 @@ TEST_F(StagingEntries, IdentificationNeverWritesTheReportListsListing)
     EXPECT_EQ(FileNames(world.install() / "private"), (Names{"TALMRDAK.DIR"}));
 }
 
-TEST_F(StagingEntries, OneSetOfScratchFilesServesManyIdentificationsAndIsEmptiedAfterEach)
+TEST_F(StagingEntries, OneSetOfScratchFilesServesManyIdentificationsAndKeepsNoListingOrLongText)
 {
     configure("Acks=\n", TypeSection("Acks", {"ReportDesc=Acks", "ArchivePrefix=AK", "ReportFormat=ANSI_999",
                                               "FileNameMask=*.X12", "SearchIdent1=ISA", "SearchIdent2=ST*999",
                                               "StagingDirectory=%SERVER_DIR%\\mailbox"}));
     const int acks = world.typeIndex(QStringLiteral("Acks"));
     const fs::path privateFolder = world.install() / "private";
-    const auto scratchFiles = [&] {
-        Names names;
-        for (const std::string& name : FileNames(privateFolder)) {
-            names.push_back(name.substr(0, 9) + std::to_string(fs::file_size(privateFolder / name)));
+    // The scratch files left between two uses: only the report text, and that only when it is short.
+    const auto reportTextLeft = [&]() -> std::optional<std::uintmax_t> {
+        const Names names = FileNames(privateFolder);
+        if (names.size() != 1 || names.front().rfind("TALMRTMP-", 0) != 0) {
+            ADD_FAILURE() << "scratch files: " << ::testing::PrintToString(names);
+            return std::nullopt;
         }
-        return names;
+        return fs::file_size(privateFolder / names.front());
     };
     {
         IdentificationScratch scratch(world.context());
@@ -303,14 +305,29 @@ TEST_F(StagingEntries, OneSetOfScratchFilesServesManyIdentificationsAndIsEmptied
                 CreateFileListingEntry(world.context(), acks, QString::fromStdString(staged.string()), scratch);
             ASSERT_TRUE(entry.has_value()) << day;
             EXPECT_EQ(DecodeDateTime(entry->ReportDateTime).day, day);
-            EXPECT_EQ(scratchFiles(), (Names{"TALMRDID-0", "TALMRTMP-0"}));
+            const std::optional<std::uintmax_t> left = reportTextLeft();
+            ASSERT_TRUE(left.has_value());
+            EXPECT_GT(*left, 0U);
+            EXPECT_LE(*left, kKeptScratchReportText);
         }
         // A file that is no report of the type gets no entry, and nothing of the files before.
         const fs::path bad = world.stage("BAD.X12", "ISA*ST*999 and nothing else");
         QString failure;
         EXPECT_FALSE(
             CreateFileListingEntry(world.context(), acks, QString::fromStdString(bad.string()), scratch, &failure));
-        EXPECT_EQ(scratchFiles(), (Names{"TALMRDID-0", "TALMRTMP-0"}));
+        EXPECT_TRUE(reportTextLeft().has_value());
+
+        // The report of a large acknowledgment is not kept in the private folder until the next one.
+        std::string large = test::Acknowledgment999("20240204", "0700", 4);
+        std::string loops;
+        for (int claim = 0; claim < 12000; ++claim) {
+            loops += "AK2*837*" + std::to_string(100000 + claim) + "*005010X222A1~\nIK5*A~\n";
+        }
+        large.insert(large.find("AK2*"), loops);
+        const fs::path staged = world.stage("LARGE.X12", large);
+        ASSERT_TRUE(CreateFileListingEntry(world.context(), acks, QString::fromStdString(staged.string()), scratch)
+                        .has_value());
+        EXPECT_EQ(reportTextLeft(), std::optional<std::uintmax_t>(0));
     }
     EXPECT_EQ(FileNames(privateFolder), Names{});
 }
