@@ -121,7 +121,7 @@ bool LinkWithoutReplacing(const std::string& temporary, const std::string& targe
 }
 
 // Opens a file for reading without blocking (opening a FIFO waits for its writer otherwise) and keeps it
-// only when it is a regular file; then reads block normally again. -1 for anything else.
+// only when it is a regular file, whose reads the flag does not change. -1 for anything else.
 int OpenRegularForReading(const std::string& path, bool followLinks, struct stat& info)
 {
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | (followLinks ? 0 : O_NOFOLLOW));
@@ -136,12 +136,6 @@ int OpenRegularForReading(const std::string& path, bool followLinks, struct stat
     }
     if (!S_ISREG(info.st_mode)) {
         NoteKind(info);
-        ::close(fd);
-        return -1;
-    }
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
-        NoteError(errno);
         ::close(fd);
         return -1;
     }

@@ -20,6 +20,12 @@ std::filesystem::path ResolveReportFile(const ReportRequest& request)
 
 int CheckRequestPaths(const ReportRequest& request)
 {
+    std::filesystem::path resolved;
+    return CheckRequestPaths(request, resolved);
+}
+
+int CheckRequestPaths(const ReportRequest& request, std::filesystem::path& file)
+{
     std::error_code error;
     const std::filesystem::path output = request.outputPath();
     if (!output.empty()) {
@@ -31,7 +37,7 @@ int CheckRequestPaths(const ReportRequest& request)
     if (request.namesFolder()) {
         return std::filesystem::is_directory(request.reportPath(), error) ? kStatusSuccess : kStatusFolderMissing;
     }
-    const std::filesystem::path file = ResolveReportFile(request);
+    file = ResolveReportFile(request);
     if (file.empty() || !std::filesystem::is_regular_file(file, error)) {
         return kStatusFileMissing;
     }
@@ -128,7 +134,8 @@ std::vector<std::string> MatchingEntries(const std::filesystem::path& folder, co
 
 int WriteDirectoryListing(const ReportRequest& request, const ListingBuilder& buildLines)
 {
-    const int status = CheckRequestPaths(request);
+    std::filesystem::path file;
+    const int status = CheckRequestPaths(request, file);
     if (status != 0) {
         return status;
     }
@@ -139,7 +146,6 @@ int WriteDirectoryListing(const ReportRequest& request, const ListingBuilder& bu
         buildLines(folder, names, request);
         return 0;
     }
-    const std::filesystem::path file = ResolveReportFile(request);
     const std::filesystem::path folder = file.parent_path() / "";
     return buildLines(folder, {file.filename().string()}, request);
 }

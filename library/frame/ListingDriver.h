@@ -22,6 +22,9 @@ std::filesystem::path ResolveReportFile(const ReportRequest& request);
 // The common pre-check of listing handlers: removes an old output file, then answers 4 for a missing
 // archive folder, 3 for a missing report file, 0 otherwise.
 int CheckRequestPaths(const ReportRequest& request);
+// The same, giving the report file it found (its name resolved without regard to case) when the request names
+// a file.
+int CheckRequestPaths(const ReportRequest& request, std::filesystem::path& file);
 
 // The lines of a directory listing file, kept in ascending order without regard to case; equal lines are
 // all kept. Saving writes every line followed by CR LF (an empty list gives an empty file).
