@@ -272,22 +272,15 @@ std::vector<FolderEntry> ListFolder(std::string_view folder, std::string_view ma
     for (fs::directory_iterator it(fs::path(folder), error), end; !error && it != end; it.increment(error)) {
         const std::string name = it->path().filename().string();
         if (WildcardMatch(mask, name)) {
-            // The folder's own record of each entry's kind serves where it has one; only a link (or a file
-            // system that records no kinds) costs a look at the entry itself.
+            // A regular file, the usual entry, is known from the folder's own record of each entry's kind
+            // without a look at the entry itself, where the file system keeps such a record.
             std::error_code typeError;
-            const bool link = it->is_symlink(typeError);
-            const bool isDirectory = it->is_directory(typeError);
-            FileKind kind = FileKind::Unknown;
-            if (link) {
-                kind = FileKind::SymbolicLink;
-            } else if (isDirectory) {
-                kind = FileKind::Folder;
-            } else if (it->is_regular_file(typeError)) {
-                kind = FileKind::Regular;
-            } else {
-                kind = KindOf(it->symlink_status(typeError).type());
+            if (it->is_regular_file(typeError) && !it->is_symlink(typeError)) {
+                entries.push_back({name, false, FileKind::Regular});
+                continue;
             }
-            entries.push_back({name, isDirectory, kind});
+            const bool isDirectory = it->is_directory(typeError);
+            entries.push_back({name, isDirectory, KindOf(it->symlink_status(typeError).type())});
         }
     }
     std::sort(entries.begin(), entries.end(),
