@@ -280,33 +280,19 @@ const std::string& IdentificationScratch::path(File file)
 void IdentificationScratch::release(File file)
 {
     std::string& made = slot(file);
-    if (made.empty()) {
-        return;
-    }
-    if (file == File::Listing) {
-        // The library writes the listing afresh under the name; with the file gone after each use, a call that
-        // writes none cannot leave the next file with this one's entry. The name stays ours for the next use.
-        if (!platform::RemoveFile(made) && platform::LastFileFailure() != platform::FileFailure::Gone) {
-            made.clear();
-        }
-        return;
-    }
-    // The next call writes the report text over from the start, so a short one may stay until then; a long
-    // one is emptied now, so that no copy of a large staged file takes room in the private folder meanwhile.
-    const std::optional<platform::FileIdentity> text = platform::IdentityOf(made);
-    if (text && text->size <= kKeptScratchReportText) {
-        return;
-    }
-    // The library may have removed the file or put another in its place: one that cannot be emptied goes.
-    if (!platform::EmptyRegularFile(made)) {
-        platform::RemoveFile(made);
+    // The library writes either file afresh under its name at the next use. Gone after each use, the listing
+    // cannot leave the next file with this one's entry, no report text of a large staged file takes room in
+    // the private folder meanwhile, and no file is written over after being cut to nothing (on a disk file
+    // system that waits for the earlier write to reach the disk). The name stays ours for the next use; one
+    // whose file cannot be removed is given up, and a new one made at the next use.
+    if (!made.empty() && !platform::RemoveFile(made) && platform::LastFileFailure() != platform::FileFailure::Gone) {
         made.clear();
     }
 }
 
 namespace {
 
-// Empties a scratch file when its use is over, on every path.
+// Ends the use of a scratch file on every path.
 class ScratchUse {
 public:
     ScratchUse(IdentificationScratch& scratch, IdentificationScratch::File file)
@@ -369,9 +355,8 @@ std::optional<TDirectoryListingInfo> CreateFileListingEntry(const ApplicationCon
             return fail(QStringLiteral("name not usable (too long for the report library)"));
         }
         // The library must make a report of the file; the text it writes serves nothing else here. It goes
-        // to identification's own scratch file, emptied after the call on every path when it is large, so
-        // that no copy of a large staged file stays behind and the viewer's report text file (TALMRTMP.TXT)
-        // is never touched.
+        // to identification's own scratch file, removed after the call on every path, so that no copy of a
+        // large staged file stays behind and the viewer's report text file (TALMRTMP.TXT) is never touched.
         TReportViewerRequest request;
         {
             const ScratchUse reportText(scratch, IdentificationScratch::File::ReportText);

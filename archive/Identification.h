@@ -67,14 +67,10 @@ private:
 // searched block by block from each search's start.
 inline constexpr std::uint64_t kWholeSearchSize = 1024 * 1024;
 
-// A report text of up to this many bytes may stay in identification's scratch file between two uses.
-inline constexpr std::uint64_t kKeptScratchReportText = 1024 * 1024;
-
 // Identification's two scratch files in the private folder, the report text and the one-entry listing. Each is
-// named at its first use and removed when this goes, so that an archive run makes one of each for all its
-// staged files instead of two new files for every file it identifies. After each use the listing is removed
-// (the name stays reserved for the next use), so that no listing is ever taken for the next file's, and a
-// report text longer than kKeptScratchReportText is emptied, so that none of a large staged file stays behind.
+// named at its first use and removed when this goes, so that an archive run claims one name of each for all
+// its staged files. After each use a file is removed, its name kept for the next use: no listing is ever
+// taken for the next file's, and no report text of a large staged file stays behind.
 class IdentificationScratch {
 public:
     explicit IdentificationScratch(const ApplicationContext& context);
@@ -87,8 +83,7 @@ public:
     // The file's path, made now when it does not exist yet; empty when it cannot be made (the last file
     // failure says why).
     const std::string& path(File file);
-    // The file's use is over: the listing is removed, a long report text emptied (or, when it cannot be,
-    // removed and made afresh at the next use).
+    // The file's use is over: it is removed (and, when it cannot be, made under a new name at the next use).
     void release(File file);
 
 private:

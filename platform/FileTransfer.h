@@ -65,11 +65,6 @@ bool RemoveRegularFile(std::string_view path);
 // itself (Unknown when there is none) goes to kind when given.
 bool MakeWritable(std::string_view path, FileKind* kind = nullptr);
 
-// Empties a regular file, which keeps its name: scratch work of this process that is done with its contents
-// but will use the file again. True when the file is empty afterwards. A symbolic link is never followed, and
-// anything but a regular file is refused: false, nothing changed.
-bool EmptyRegularFile(std::string_view path);
-
 // A new empty file of a unique name in a folder (stem, six random characters, extension), for scratch work
 // of this process; the caller removes it. Empty when it cannot be made.
 std::string CreateScratchFile(std::string_view folder, std::string_view stem, std::string_view extension);

@@ -334,29 +334,6 @@ bool MakeWritable(std::string_view path, FileKind* kind)
     return false;
 }
 
-bool EmptyRegularFile(std::string_view path)
-{
-    // Opened without waiting and without following a link; only a regular file is cut.
-    const int fd = ::open(std::string(path).c_str(), O_WRONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0) {
-        NoteError(errno);
-        return false;
-    }
-    struct stat info {};
-    bool emptied = false;
-    if (::fstat(fd, &info) != 0) {
-        NoteError(errno);
-    } else if (!S_ISREG(info.st_mode)) {
-        NoteKind(info);
-    } else if (::ftruncate(fd, 0) != 0) {
-        NoteError(errno);
-    } else {
-        emptied = true;
-    }
-    ::close(fd);
-    return emptied;
-}
-
 std::string CreateScratchFile(std::string_view folder, std::string_view stem, std::string_view extension)
 {
     std::string name(folder);

@@ -101,27 +101,25 @@ TEST(FileSystem, CreateFileOnceNeverTouchesAnExistingFile)
     EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()), 1);
 }
 
-TEST(FileSystem, EmptyingAFileKeepsItAndNeverFollowsALink)
+TEST(FileSystem, RemovingAFileTakesALinkButNeverItsTargetOrAFolder)
 {
     test::TempFolder folder;
     const fs::path scratch = folder / "TALMRTMP-Ab12Cd.TXT";
     test::WriteFile(scratch, "a report text");
-    struct stat before {};
-    ASSERT_EQ(::stat(scratch.c_str(), &before), 0);
-    EXPECT_TRUE(EmptyRegularFile(scratch.native()));
-    EXPECT_EQ(test::ReadFile(scratch), "");
-    struct stat after {};
-    ASSERT_EQ(::stat(scratch.c_str(), &after), 0);
-    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_TRUE(RemoveFile(scratch.native()));
+    EXPECT_FALSE(fs::exists(fs::symlink_status(scratch)));
 
-    // A link in its place is refused and its target keeps its bytes; so is a folder, and a file that is gone.
+    // A link goes and its target keeps its bytes; a folder stays, and a file that is gone says so.
     const fs::path target = folder / "staged.x12";
     test::WriteFile(target, "ISA*00~");
     fs::create_symlink(target, folder / "link");
-    EXPECT_FALSE(EmptyRegularFile((folder / "link").native()));
+    EXPECT_TRUE(RemoveFile((folder / "link").native()));
     EXPECT_EQ(test::ReadFile(target), "ISA*00~");
-    EXPECT_FALSE(EmptyRegularFile(folder.path().native()));
-    EXPECT_FALSE(EmptyRegularFile((folder / "missing").native()));
+    fs::create_directory(folder / "sub");
+    EXPECT_FALSE(RemoveFile((folder / "sub").native()));
+    EXPECT_EQ(LastFileFailure(), FileFailure::NotRegularFile);
+    EXPECT_TRUE(fs::is_directory(folder / "sub"));
+    EXPECT_FALSE(RemoveFile((folder / "missing").native()));
     EXPECT_EQ(LastFileFailure(), FileFailure::Gone);
 }
 
