@@ -333,18 +333,24 @@ std::optional<TDirectoryListingInfo> CreateFileListingEntry(const ApplicationCon
     const auto libraryFailure = [](const ReportLibraryCall& call) {
         return QStringLiteral("report library: ") + CallFailureText(call);
     };
-    // The request of both calls: the type's, for the staged file, built once; each call names the scratch
-    // file the library writes to.
-    TReportViewerRequest typeRequest;
-    const auto buildRequest = [&](const std::string& output, TReportViewerRequest& request) {
-        request = typeRequest;
-        return SetRequestPath(request.OutputPath, FromNativePath(output));
-    };
     // A scratch file that cannot be made, or a library that cannot write to it, may be for want of the private
     // folder: the log then says so.
-    const auto scratchFailure = [&](const QString& reason) {
-        return fail(FolderExists(context.folders.PrivateDirectory) ? reason
-                                                                   : QStringLiteral("private folder not found"));
+    const auto scratchReason = [&](const QString& reason) {
+        return FolderExists(context.folders.PrivateDirectory) ? reason : QStringLiteral("private folder not found");
+    };
+    const QString nameTooLong = QStringLiteral("name not usable (too long for the report library)");
+    // The request of both calls: the type's, for the staged file, built once; each call names the scratch
+    // file the library writes to. Answers why there is no request, when there is none.
+    TReportViewerRequest typeRequest;
+    const auto requestFor = [&](const ScratchUse& use, TReportViewerRequest& request) -> std::optional<QString> {
+        if (use.path().empty()) {
+            return scratchReason(LastFileFailureReason() + QStringLiteral(" (private folder)"));
+        }
+        request = typeRequest;
+        if (!SetRequestPath(request.OutputPath, FromNativePath(use.path()))) {
+            return nameTooLong;
+        }
+        return std::nullopt;
     };
     try {
         if (!FileExists(stagedFile)) {
@@ -352,7 +358,7 @@ std::optional<TDirectoryListingInfo> CreateFileListingEntry(const ApplicationCon
         }
         if (!BuildTypeRequest(context, typeIndex, RequestContent{true, true, true}, typeRequest) ||
             !SetRequestPath(typeRequest.ReportPath, stagedFile)) {
-            return fail(QStringLiteral("name not usable (too long for the report library)"));
+            return fail(nameTooLong);
         }
         // The library must make a report of the file; the text it writes serves nothing else here. It goes
         // to identification's own scratch file, removed after the call on every path, so that no copy of a
@@ -360,15 +366,12 @@ std::optional<TDirectoryListingInfo> CreateFileListingEntry(const ApplicationCon
         TReportViewerRequest request;
         {
             const ScratchUse reportText(scratch, IdentificationScratch::File::ReportText);
-            if (reportText.path().empty()) {
-                return scratchFailure(LastFileFailureReason() + QStringLiteral(" (private folder)"));
-            }
-            if (!buildRequest(reportText.path(), request)) {
-                return fail(QStringLiteral("name not usable (too long for the report library)"));
+            if (const std::optional<QString> reason = requestFor(reportText, request)) {
+                return fail(*reason);
             }
             const ReportLibraryCall generated = CallLibrary(context, kGenerateReportFile, request, false);
             if (!generated.called()) {
-                return scratchFailure(libraryFailure(generated));
+                return fail(scratchReason(libraryFailure(generated)));
             }
             if (generated.status != kStatusSuccess) {
                 // No report of the type, unless the library had nowhere to write it.
@@ -381,15 +384,12 @@ std::optional<TDirectoryListingInfo> CreateFileListingEntry(const ApplicationCon
         // The one-entry listing goes to a scratch file of identification's own as well: the type's listing
         // file belongs to the report list, and another run of the same installation may be reading it.
         const ScratchUse listingFile(scratch, IdentificationScratch::File::Listing);
-        if (listingFile.path().empty()) {
-            return scratchFailure(LastFileFailureReason() + QStringLiteral(" (private folder)"));
-        }
-        if (!buildRequest(listingFile.path(), request)) {
-            return fail(QStringLiteral("name not usable (too long for the report library)"));
+        if (const std::optional<QString> reason = requestFor(listingFile, request)) {
+            return fail(*reason);
         }
         const ReportLibraryCall call = CallLibrary(context, kCreateDirectoryListingFile, request, true);
         if (call.status != kStatusSuccess) {
-            return scratchFailure(libraryFailure(call));
+            return fail(scratchReason(libraryFailure(call)));
         }
         const std::vector<std::string> lines = ReadListingLines(FromNativePath(listingFile.path()));
         TDirectoryListingInfo info;

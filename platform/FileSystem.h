@@ -64,6 +64,9 @@ struct FolderEntry {
 // cannot be read.
 std::vector<FolderEntry> ListFolder(std::string_view folder, std::string_view mask);
 
+// Six letters or digits chosen at random: the unique part of the names the program gives its temporary files.
+std::string RandomNameLetters();
+
 // The kind of the entry itself, without following a symbolic link; Unknown when there is none.
 FileKind EntryKind(std::string_view path);
 

@@ -4,9 +4,12 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
+#include <ctime>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 #include <sys/stat.h>
 #include <system_error>
@@ -238,6 +241,52 @@ bool SameFile(std::string_view a, std::string_view b)
     return fs::equivalent(fs::path(a), fs::path(b), error) && !error;
 }
 
+std::string RandomNameLetters()
+{
+    static thread_local std::mt19937_64 random(std::random_device{}() ^ static_cast<std::uint64_t>(::getpid()) ^
+                                               static_cast<std::uint64_t>(::time(nullptr)));
+    static constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    std::string letters(6, '0');
+    std::uint64_t bits = random();
+    for (char& letter : letters) {
+        letter = kLetters[bits % 62];
+        bits /= 62;
+    }
+    return letters;
+}
+
+namespace {
+
+// Copies what the stream holds to the file; false when it could not all be written.
+bool CopyStream(std::ifstream& in, int fd)
+{
+    bool ok = true;
+    char buffer[65536];
+    while (ok && in) {
+        in.read(buffer, sizeof buffer);
+        ok = WriteAll(fd, std::string_view(buffer, static_cast<std::size_t>(in.gcount())));
+    }
+    return ok && in.eof();
+}
+
+// Gives a file opened without a name a temporary name in the folder: the name, or empty when it cannot.
+std::string NameUnnamedFile(int fd, const std::string& folder)
+{
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string name = folder + ".talmere-" + RandomNameLetters();
+        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+            return name;
+        }
+        if (errno != EEXIST) {
+            break;
+        }
+    }
+    return {};
+}
+
+} // namespace
+
 bool ReplaceWithCopy(std::string_view source, std::string_view target)
 {
     std::ifstream in{std::string(source), std::ios::binary};
@@ -245,21 +294,33 @@ bool ReplaceWithCopy(std::string_view source, std::string_view target)
         return false;
     }
     const std::string targetPath(target);
+    const std::size_t slash = targetPath.rfind(kSeparator);
+    const std::string folder = slash == std::string::npos ? std::string() : targetPath.substr(0, slash + 1);
+    // Written as a file without a name where the file system can make one, so that a process killed while it
+    // copies leaves nothing behind; it gets a temporary name only to take the target's in the next step.
     std::string temporary;
-    const int fd = CreateTemporaryBeside(targetPath, DefaultFileMode(), temporary);
-    if (fd < 0) {
-        return false;
+    bool ok = false;
+    const int unnamed = ::open(folder.empty() ? "." : folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    if (unnamed >= 0) {
+        ok = CopyStream(in, unnamed);
+        temporary = ok ? NameUnnamedFile(unnamed, folder) : std::string();
+        ok = (::close(unnamed) == 0) && ok && !temporary.empty();
     }
-    bool ok = true;
-    char buffer[65536];
-    while (ok && in) {
-        in.read(buffer, sizeof buffer);
-        ok = WriteAll(fd, std::string_view(buffer, static_cast<std::size_t>(in.gcount())));
+    if (!ok && temporary.empty()) {
+        // No such file here (or no name for it): a named temporary file, which a kill may leave behind.
+        if (unnamed >= 0) {
+            in.clear();
+            in.seekg(0);
+        }
+        const int fd = CreateTemporaryBeside(targetPath, DefaultFileMode(), temporary);
+        if (fd < 0) {
+            return false;
+        }
+        ok = CopyStream(in, fd);
+        ok = (::close(fd) == 0) && ok;
     }
-    ok = ok && in.eof();
-    ok = (::close(fd) == 0) && ok;
     ok = ok && ::rename(temporary.c_str(), targetPath.c_str()) == 0;
-    if (!ok) {
+    if (!ok && !temporary.empty()) {
         ::unlink(temporary.c_str());
     }
     return ok;

@@ -5,7 +5,6 @@
 #include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
-#include <random>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -626,14 +625,8 @@ bool PendingFile::create(std::string_view folder)
     // Created with the mode a new file of the user's gets (the process's umask applied by the system), so
     // that the finished file needs no change of mode; the name is claimed atomically as mkstemp would.
     const std::size_t letters = name.size() - 6;
-    static thread_local std::mt19937_64 random(std::random_device{}() ^ static_cast<std::uint64_t>(::getpid()) ^
-                                               static_cast<std::uint64_t>(std::time(nullptr)));
-    static constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
     for (int attempt = 0; attempt < 100; ++attempt) {
-        std::uint64_t bits = random();
-        for (std::size_t i = 0; i < 6; ++i, bits /= 62) {
-            name[letters + i] = kLetters[bits % 62];
-        }
+        name.replace(letters, 6, RandomNameLetters());
         const int fd = ::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0) {
             m_fd = fd;

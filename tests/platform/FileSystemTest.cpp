@@ -7,7 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace talmere;
 using namespace talmere::platform;
@@ -72,8 +76,34 @@ TEST(FileSystem, ReplaceWithCopyReplacesWholeOrNotAtAll)
     fs::create_directory(folder / "folder");
     EXPECT_FALSE(ReplaceWithCopy((folder / "source").string(), (folder / "folder").string()));
     EXPECT_TRUE(fs::is_directory(folder / "folder"));
-    // No temporary file is left behind.
+    // No temporary file is left behind, and the copy has the mode of a new file of the user's.
     EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()), 3);
+    const mode_t mask = ::umask(022);
+    ASSERT_TRUE(ReplaceWithCopy((folder / "source").string(), (folder / "fresh").string()));
+    ::umask(mask);
+    EXPECT_EQ(fs::status(folder / "fresh").permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::others_read);
+    fs::remove(folder / "fresh");
+
+    // Nor when the process is killed in the middle of the copy: here it waits for the rest of a source that
+    // a pipe feeds.
+    ASSERT_EQ(::mkfifo((folder / "pipe").c_str(), 0600), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ReplaceWithCopy((folder / "pipe").string(), (folder / "target").string());
+        ::_exit(0);
+    }
+    const int feed = ::open((folder / "pipe").c_str(), O_WRONLY);
+    ASSERT_GE(feed, 0);
+    const std::string half(1000, 'x');
+    EXPECT_EQ(::write(feed, half.data(), half.size()), static_cast<ssize_t>(half.size()));
+    ::usleep(200000);
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    ::close(feed);
+    EXPECT_EQ(test::ReadFile(folder / "target"), "[General]\nIntermediary=AVAILITY\n");
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()), 4);
 
     // One file under two names is recognised, so that nothing is copied onto itself.
     fs::create_directory_symlink(folder.path(), folder / "link");
